@@ -1,0 +1,2 @@
+#include "Modes.h"
+void play() {} void selfPlay() {} void analyze() {}

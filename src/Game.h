@@ -1,0 +1,79 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "Move.h"
+#include "Node.h"
+
+// The search engine: Monte-Carlo tree search over the game tree that the
+// front end owns. Everything runs on one thread; the globals below are the
+// engine's whole state between calls.
+
+// Tie-break generator: a 32-bit linear congruential generator, seeded from the
+// calendar clock before main and only ever advanced by tieBreakDraw().
+extern std::uint32_t g_seed;
+
+// Results back-propagated since the driver last reset them: player 1 wins,
+// player 2 wins and ties.
+extern std::int32_t numP1Wins;
+extern std::int32_t numP2Wins;
+extern std::int32_t numTies;
+
+// Free nodes the pool must keep for a search iteration to run: the largest
+// number of children one expansion can make.
+inline constexpr std::uint64_t kFreeNodeThreshold = 81;
+
+// One step of the tie-break generator (state * 214013 + 2531011, mod 2^32).
+// Returns true ("take") when bit 16 of the new state is set.
+bool tieBreakDraw();
+
+// One search iteration from root: descends by UCT score to a leaf, then scores
+// a finished game there, plays the leaf out once, or expands it. Expects a
+// non-null root; "No Children..." from expand passes through.
+void select(Node* root);
+
+// The child with the highest UCT score, ties broken by tieBreakDraw(). When
+// no child scores above 0 and no draw takes one, falls back to the first
+// child; returns null only for a node without children.
+Node* getChildHighestUCT(Node* node);
+
+// Gives node one child per legal move (in quadrant then cell order) taken
+// from the pool, plays out one new child chosen with rand() and
+// back-propagates its result. Does nothing when the node already has children
+// or the pool has fewer free nodes than legal moves. Throws "No Children..."
+// (const char*) for an unfinished node without a legal move.
+void expand(Node* node);
+
+// Adds result (1 or 2 the winner, -1 a tie) to the counters and to every node
+// from node up to the top of the tree: a visit each, and a win for each node
+// whose move the winner made.
+void backpropogate(Node* node, int result);
+
+// Plays the game on from node's position with random moves, taking any win
+// of the game in one move in the quadrant being played, and returns the
+// winner (1 or 2) or -1 for a tie; never 0. Changes nothing in the tree and
+// allocates nothing.
+int runSimulation(Node* node);
+
+// The first move, in quadrant then cell order, that wins the whole game at
+// once for the player to move; empty when there is none. Changes nothing.
+std::unique_ptr<Move> isWin(Node* node);
+
+// Chooses the computer's move in root's position (not finished): a game-
+// winning move at once, otherwise the most visited child after two searches
+// (the second on the best child alone, after the others go back to the pool).
+// Each search runs while the pool has more than 81 free nodes and the
+// thinking time lasts: the first takes 85% of it, the second the rest; even a
+// zero, negative or NaN time gets a short minimal search. Prints the free
+// count, the counters and the children's win sum. Throws "No Move found..."
+// when the root ends up unvisited or without children.
+Move getMove(Node* root, double seconds);
+
+// Prints the sum of node's children's wins and returns the move of its most
+// visited child, equal counts decided by tieBreakDraw(). Expects children;
+// when no draw takes a child with zero visits, the first child is chosen.
+Move getChildVisitedMost(Node* node);
+
+// Sorting predicate: true when a has more visits than b.
+bool visitSort(Node* a, Node* b);

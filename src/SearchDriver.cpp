@@ -1,0 +1,95 @@
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <iostream>
+
+#include "Game.h"
+#include "NodePool.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Iterations every search runs before it looks at the clock, so that even a
+// zero thinking time answers from a searched tree.
+constexpr std::uint64_t kMinIterations = 256;
+// The clock is read once per this many iterations: cheap, and still well
+// under a millisecond between reads.
+constexpr std::uint64_t kClockInterval = 64;
+// Share of the thinking time given to the first, broad search; the second
+// only deepens the chosen line for the next turn's reuse.
+constexpr double kFirstSearchShare = 0.85;
+// Longest thinking time taken literally (a year); beyond it the pool bounds the search.
+constexpr double kMaxSeconds = 365.0 * 24 * 3600;
+
+Clock::time_point deadlineAfter(Clock::time_point start, double seconds) {
+  if (!(seconds > 0)) seconds = 0;  // NaN and negative times: minimal search
+  seconds = std::min(seconds, kMaxSeconds);
+  return start + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
+}
+
+// Runs iterations while the pool can take any expansion, at most capacity + 1
+// of them, and (after the minimal search) until the deadline.
+void search(Node* root, Clock::time_point deadline) {
+  std::uint64_t count = 0;
+  while (NodePool::size() > kFreeNodeThreshold) {
+    select(root);
+    ++count;
+    if (count > NodePool::maxSize()) break;
+    if (count >= kMinIterations && count % kClockInterval == 0 && Clock::now() >= deadline) break;
+  }
+}
+
+}  // namespace
+
+bool visitSort(Node* a, Node* b) { return a->getNumVisits() > b->getNumVisits(); }
+
+Move getChildVisitedMost(Node* node) {
+  int bestIndex = -1;
+  std::int32_t bestVisits = 0;
+  double winsSum = 0.0;
+  Node::Children children = node->getChildren();
+  const int n = static_cast<int>(children.size());
+  for (int i = 0; i < n; ++i) {
+    const Node* child = children[i];
+    winsSum += static_cast<double>(child->getNumWins());
+    if (child->getNumVisits() > bestVisits) {
+      bestIndex = i;
+      bestVisits = child->getNumVisits();
+    } else if (child->getNumVisits() == bestVisits && tieBreakDraw()) {
+      bestIndex = i;
+    }
+  }
+  std::cout << winsSum << std::endl;
+  // Only unvisited children, none taken by a draw: the first is as good as any.
+  return children[bestIndex < 0 ? 0 : bestIndex]->getMove();
+}
+
+Move getMove(Node* root, double seconds) {
+  if (std::unique_ptr<Move> win = isWin(root)) return *win;
+
+  numP1Wins = 0;
+  numP2Wins = 0;
+  numTies = 0;
+  const Clock::time_point start = Clock::now();
+  const double budget = (seconds > 0) ? seconds : 0.0;
+
+  search(root, deadlineAfter(start, budget * kFirstSearchShare));
+
+  Node::Children children = root->getChildren();
+  std::sort(children.begin(), children.end(), visitSort);
+  while (children.size() > 1) {
+    NodePool::returnNode(children.back());
+    children.pop_back();
+  }
+  std::cout << NodePool::size() << std::endl;
+
+  search(root, deadlineAfter(start, budget));
+
+  if (root->getNumVisits() == 0 || root->hasNoChildren()) throw "No Move found...";
+
+  std::cout << "    numP1Wins:  " << numP1Wins << std::endl;
+  std::cout << "    numP2Wins:  " << numP2Wins << std::endl;
+  std::cout << "    numTies:    " << numTies << std::endl;
+  return getChildVisitedMost(root);
+}
