@@ -27,6 +27,7 @@ int check3InRow(const Quadrant& values) {
 bool check3InRow(const Quadrant& values, int i) {
   if (i < 0 || i > 8 || values[i] == 0) return false;
   for (std::uint16_t line : lines::kLinesThrough[i]) {
+    if (line == 0) break;
     bool whole = true;
     for (int j = 0; j < 9; ++j)
       if ((line >> j & 1u) && values[j] != values[i]) whole = false;
@@ -38,6 +39,7 @@ bool check3InRow(const Quadrant& values, int i) {
 bool potential3inRow(const Quadrant& values, int i, int player) {
   if (i < 0 || i > 8 || values[i] != 0) return false;
   for (std::uint16_t line : lines::kLinesThrough[i]) {
+    if (line == 0) break;
     bool others = true;
     for (int j = 0; j < 9; ++j)
       if (j != i && (line >> j & 1u) && values[j] != player) others = false;

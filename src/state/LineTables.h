@@ -39,7 +39,8 @@ inline constexpr std::array<std::uint16_t, 512> kCompletes = [] {
   return t;
 }();
 
-// The lines passing through each position, for the array-based tests.
+// The lines passing through each position (two to four of them), for the
+// array-based tests; unused slots hold 0.
 inline constexpr std::array<std::array<std::uint16_t, 4>, 9> kLinesThrough = [] {
   std::array<std::array<std::uint16_t, 4>, 9> t{};
   for (unsigned i = 0; i < 9; ++i) {
