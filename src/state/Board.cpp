@@ -134,6 +134,8 @@ void draw(std::ostream& out, const Board2D& board, const Quadrant& states, bool 
     }
   }
 
+  // An empty line first sets the board apart from the prompt answered above it.
+  out << '\n';
   int line = 0;
   auto emit = [&](const std::string& text) {
     std::string s = text;
