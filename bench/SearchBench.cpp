@@ -1,0 +1,42 @@
+// Search iterations (select) per second on one thread. Each benchmark
+// iteration grows one tree by a fixed number of selects; freeing the tree and
+// setting up the next one is left out of the timing.
+
+#include <benchmark/benchmark.h>
+
+#include "BenchSupport.h"
+
+namespace {
+
+// Room for the largest tree below (about 10 nodes per select at most).
+constexpr std::uint64_t kPoolNodes = std::uint64_t{1} << 24;
+
+void runSelects(benchmark::State& state, int openingMoves) {
+  const auto perTree = static_cast<std::int64_t>(state.range(0));
+  NodePool::setMaxSize(kPoolNodes);
+  bench::seedEverything();
+  bench::Tree tree(openingMoves);
+  std::uint64_t nodes = 0;
+  for (auto _ : state) {
+    Node* root = tree.root();
+    for (std::int64_t i = 0; i < perTree; ++i) select(root);
+    state.PauseTiming();
+    nodes += NodePool::maxSize() - NodePool::size();
+    tree.rebuild();
+    state.ResumeTiming();
+  }
+  state.counters["selects"] = benchmark::Counter(
+      static_cast<double>(perTree * state.iterations()), benchmark::Counter::kIsRate);
+  state.counters["nodes_per_select"] =
+      static_cast<double>(nodes) / static_cast<double>(perTree * state.iterations());
+}
+
+void BM_SelectInitial(benchmark::State& state) { runSelects(state, 0); }
+void BM_SelectMidGame(benchmark::State& state) { runSelects(state, bench::kMidGameMoves); }
+
+}  // namespace
+
+// 2^16 selects make a tree of the size a tenth of a second's search grows;
+// 2^20 one like a few seconds' search, where cache misses weigh more.
+BENCHMARK(BM_SelectInitial)->Arg(1 << 16)->Arg(1 << 20)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(BM_SelectMidGame)->Arg(1 << 16)->Arg(1 << 20)->Unit(benchmark::kMillisecond)->MinTime(2.0);
