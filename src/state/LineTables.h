@@ -51,4 +51,17 @@ inline constexpr std::array<std::array<std::uint16_t, 4>, 9> kLinesThrough = [] 
   return t;
 }();
 
+// For each mask: the number of positions in it, then those positions in
+// increasing order, so that the n-th member is one look-up instead of a loop
+// (and no population count, which baseline x86-64 has no instruction for).
+// The empty mask lists 32, the bit index std::countr_zero gives for it.
+inline constexpr std::array<std::array<std::uint8_t, 10>, 512> kMembers = [] {
+  std::array<std::array<std::uint8_t, 10>, 512> t{};
+  t[0][1] = 32;
+  for (unsigned m = 1; m < 512; ++m)
+    for (unsigned i = 0; i < 9; ++i)
+      if (m >> i & 1u) t[m][1 + t[m][0]++] = static_cast<std::uint8_t>(i);
+  return t;
+}();
+
 }  // namespace lines

@@ -3,6 +3,8 @@
 #include <bit>
 #include <cstdint>
 
+#include "LineTables.h"
+
 // PCG32 (XSH-RR): a small, fast generator with good statistical quality. One
 // instance feeds every random choice of the random playouts.
 class Random {
@@ -36,6 +38,11 @@ class Random {
 
   // A uniformly chosen set bit of a non-zero mask.
   int randomBit(std::uint32_t mask) {
+    // Playouts only ever pass 9-bit masks: one table row does it.
+    if (mask <= lines::kFull) {
+      const auto& members = lines::kMembers[mask];
+      return members[1 + below(members[0])];
+    }
     std::uint32_t r = below(static_cast<std::uint32_t>(std::popcount(mask)));
     while (r--) mask &= mask - 1;
     return std::countr_zero(mask);
