@@ -1,6 +1,12 @@
 #include <array>
 #include <cstdlib>
+#include <limits>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+#include "ChildArena.h"
 #include "Game.h"
 #include "NodePool.h"
 
@@ -8,28 +14,90 @@ std::int32_t numP1Wins = 0;
 std::int32_t numP2Wins = 0;
 std::int32_t numTies = 0;
 
+namespace {
+
+// Exploration numerators for small visit counts, filled by the very function
+// Node::getUCT uses, so that a look-up gives the same bits as the logarithm:
+// below the root most nodes on a descent have few visits.
+constexpr std::int32_t kNumeratorTableSize = 1024;
+const std::array<double, kNumeratorTableSize> kNumerators = [] {
+  std::array<double, kNumeratorTableSize> t{};
+  for (std::int32_t v = 0; v < kNumeratorTableSize; ++v) t[v] = uct::explorationNumerator(v);
+  return t;
+}();
+
+double explorationNumerator(std::int32_t parentVisits) {
+  if (parentVisits >= 0 && parentVisits < kNumeratorTableSize) return kNumerators[parentVisits];
+  return uct::explorationNumerator(parentVisits);
+}
+
+// scores[i] := children[i]->getUCT(numerator), bit for bit, for i < n
+// (entry n may be written too); a null child gets a score that is neither
+// greater than nor equal to any other, so the scan passes over it.
+void scoreChildren(Node* const* children, std::size_t n, double numerator, double* scores) {
+#if defined(__SSE2__)
+  // Two children at a time with the same correctly rounded operations as
+  // uct::score. The counts are read first in a loop without decisions, so
+  // that the loads from children scattered over the pool overlap. The
+  // special cases fall out of IEEE arithmetic: an unvisited child becomes
+  // 1/0 + sqrt(numerator/0) = +infinity (which needs numerator > 0), a null
+  // child 0/0 = NaN.
+  if (numerator > 0.0) {
+    alignas(16) std::array<std::int32_t, childArena::kMaxChildren + 1> wins;
+    alignas(16) std::array<std::int32_t, childArena::kMaxChildren + 1> visits;
+    for (std::size_t i = 0; i < n; ++i) {
+      const Node* child = children[i];
+      if (child == nullptr) {
+        wins[i] = 0;
+        visits[i] = 0;
+        continue;
+      }
+      const std::int32_t v = child->getNumVisits();
+      wins[i] = v > 0 ? child->getNumWins() : 1;
+      visits[i] = v > 0 ? v : 0;
+    }
+    wins[n] = 0;
+    visits[n] = 1;  // pads an odd count
+    const __m128d num = _mm_set1_pd(numerator);
+    for (std::size_t i = 0; i < n; i += 2) {
+      const __m128d v = _mm_cvtepi32_pd(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(&visits[i])));
+      const __m128d w = _mm_cvtepi32_pd(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(&wins[i])));
+      _mm_storeu_pd(scores + i, _mm_add_pd(_mm_div_pd(w, v), _mm_sqrt_pd(_mm_div_pd(num, v))));
+    }
+    return;
+  }
+#endif
+  for (std::size_t i = 0; i < n; ++i)
+    scores[i] = children[i] != nullptr ? children[i]->getUCT(numerator)
+                                       : -std::numeric_limits<double>::infinity();
+}
+
+}  // namespace
+
 Node* getChildHighestUCT(Node* node) {
   Node::Children children = node->getChildren();
-  if (children.empty()) return nullptr;
-  // The parent's part of the score is the same for every child: work it out once.
-  const double numerator = uct::explorationNumerator(node->getNumVisits());
+  const std::size_t n = children.size();
+  if (n == 0) return nullptr;
+  // The parent's part of the score is the same for every child: work it out
+  // once. Scores first, the choice after, so that the tie-break draws run
+  // over plain numbers.
+  std::array<double, childArena::kMaxChildren + 1> scores;
+  scoreChildren(children.begin(), n, explorationNumerator(node->getNumVisits()), scores.data());
+
   double bestScore = 0.0;
   int bestIndex = -1;
-  const int n = static_cast<int>(children.size());
-  for (int i = 0; i < n; ++i) {
-    const Node* child = children[i];
-    if (child == nullptr) continue;
-    const double score = child->getUCT(numerator);
+  for (std::size_t i = 0; i < n; ++i) {
+    const double score = scores[i];
     if (score > bestScore) {
-      bestIndex = i;
+      bestIndex = static_cast<int>(i);
       bestScore = score;
     } else if (score == bestScore && tieBreakDraw()) {
-      bestIndex = i;
+      bestIndex = static_cast<int>(i);
     }
   }
   // No child won a place (all scored below 0, or 0 with every draw keeping
   // the start value): stay inside the children rather than index -1.
-  return children[bestIndex < 0 ? 0 : bestIndex];
+  return children[bestIndex < 0 ? 0 : static_cast<std::size_t>(bestIndex)];
 }
 
 void select(Node* root) {
