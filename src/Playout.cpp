@@ -1,50 +1,87 @@
+#include <type_traits>
+
 #include "Game.h"
 #include "Random.h"
 
-// The playout works on bit masks: per player and quadrant the marks, the set
-// of open quadrants, and per player the open quadrants whose winning would
-// complete that player's line of quadrants (the "potential" of each quadrant,
-// refreshed only when a quadrant is won). Empty cells are the complement of
-// the marks, so nothing is counted or rescanned move by move.
+namespace {
+
+// "No quadrant named": bit 9 is never set in a mask of open quadrants.
+constexpr int kNoQuadrant = 9;
+
+// Player indexes (player - 1) as types, so that each player's move compiles
+// to its own straight code with the index folded in.
+constexpr std::integral_constant<int, 0> kFirst{};
+constexpr std::integral_constant<int, 1> kSecond{};
+
+}  // namespace
+
+// The playout works on bit masks: per player and quadrant the marks, per
+// quadrant the occupied cells, the set of open quadrants, and per player the
+// open quadrants whose winning would complete that player's line of quadrants
+// (the "potential" of each quadrant, refreshed only when a quadrant is won).
+// Empty cells are the complement of the occupied ones, so nothing is counted
+// or rescanned move by move. The state is kept in plain locals (the generator
+// too, copied in and written back) so that the compiler can hold it in
+// registers across the loop.
 int runSimulation(Node* node) {
   node->init();
   const Position& start = node->position();
   if (start.winner != 0) return start.winner;
 
-  std::array<std::array<std::uint16_t, 9>, 2> marks = start.marks;
-  std::array<std::uint16_t, 2> won = start.won;
   unsigned open = start.openQuadrants();
   if (open == 0) return -1;  // cannot happen for a real position; end rather than loop
-  std::array<unsigned, 2> potential = {lines::kCompletes[won[0]] & open,
-                                       lines::kCompletes[won[1]] & open};
-  int sentTo = node->hasMove() ? node->getLocal() : -1;
-  int lastMover = node->getPlayer();
-  Random& rng = playoutRandom();
+  std::array<std::array<std::uint16_t, 9>, 2> marks = start.marks;  // [player - 1][quadrant]
+  std::array<std::uint16_t, 9> occupied;
+  for (int q = 0; q < 9; ++q)
+    occupied[q] = static_cast<std::uint16_t>(marks[0][q] | marks[1][q]);
+  unsigned won0 = start.won[0];
+  unsigned won1 = start.won[1];
+  unsigned potential0 = lines::kCompletes[won0] & open;
+  unsigned potential1 = lines::kCompletes[won1] & open;
+  int sentTo = node->hasMove() ? node->getLocal() : kNoQuadrant;
+  Random rng = playoutRandom();
 
-  for (;;) {
-    const int mover = lastMover == 1 ? 2 : 1;
-    const int me = mover - 1;
-    const int q = (sentTo >= 0 && (open >> sentTo & 1u)) ? sentTo : rng.randomBit(open);
-    const unsigned occupied = marks[0][q] | marks[1][q];
-    const unsigned empty = lines::kFull & ~occupied;
+  // One move by the player with index `me`; the game's result when it ends
+  // with this move, otherwise 0.
+  auto move = [&](auto me) -> int {
+    constexpr int kMe = decltype(me)::value;
+    unsigned& won = kMe == 0 ? won0 : won1;
+    const unsigned potential = kMe == 0 ? potential0 : potential1;
+
+    const int q = (open >> sentTo & 1u) ? sentTo : rng.randomBit(open);
+    const unsigned occ = occupied[q];
+    const unsigned empty = lines::kFull & ~occ;
 
     // Win in one: only where winning this quadrant completes the mover's line.
-    if ((potential[me] >> q & 1u) && (lines::kCompletes[marks[me][q]] & empty)) return mover;
+    if ((potential >> q & 1u) && (lines::kCompletes[marks[kMe][q]] & empty)) return kMe + 1;
 
     const int k = rng.randomBit(empty);
+    const unsigned cell = 1u << k;
     sentTo = k;
-    marks[me][q] = static_cast<std::uint16_t>(marks[me][q] | (1u << k));
-    lastMover = mover;
+    const unsigned mine = marks[kMe][q] | cell;
+    marks[kMe][q] = static_cast<std::uint16_t>(mine);
+    occupied[q] = static_cast<std::uint16_t>(occ | cell);
 
-    if (lines::kHasLine[marks[me][q]]) {
+    if (lines::kHasLine[mine]) {
       open &= ~(1u << q);
-      won[me] = static_cast<std::uint16_t>(won[me] | (1u << q));
-      if (lines::kHasLine[won[me]]) return mover;
+      won |= 1u << q;
+      if (lines::kHasLine[won]) return kMe + 1;
       if (open == 0) return -1;
-      potential = {lines::kCompletes[won[0]] & open, lines::kCompletes[won[1]] & open};
-    } else if ((occupied | (1u << k)) == lines::kFull) {
+      potential0 = lines::kCompletes[won0] & open;
+      potential1 = lines::kCompletes[won1] & open;
+    } else if ((occ | cell) == lines::kFull) {
       open &= ~(1u << q);
       if (open == 0) return -1;
     }
+    return 0;
+  };
+
+  // Player 1 moves first unless player 1 made the node's move.
+  int result = node->getPlayer() == 1 ? move(kSecond) : 0;
+  while (result == 0) {
+    result = move(kFirst);
+    if (result == 0) result = move(kSecond);
   }
+  playoutRandom() = rng;
+  return result;
 }
