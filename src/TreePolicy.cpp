@@ -1,12 +1,10 @@
 #include <array>
 #include <cstdlib>
-#include <limits>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
 
-#include "ChildArena.h"
 #include "Game.h"
 #include "NodePool.h"
 
@@ -31,70 +29,68 @@ double explorationNumerator(std::int32_t parentVisits) {
   return uct::explorationNumerator(parentVisits);
 }
 
-// scores[i] := children[i]->getUCT(numerator), bit for bit, for i < n
-// (entry n may be written too); a null child gets a score that is neither
-// greater than nor equal to any other, so the scan passes over it.
-void scoreChildren(Node* const* children, std::size_t n, double numerator, double* scores) {
-#if defined(__SSE2__)
-  // Two children at a time with the same correctly rounded operations as
-  // uct::score. The counts are read first in a loop without decisions, so
-  // that the loads from children scattered over the pool overlap. The
-  // special cases fall out of IEEE arithmetic: an unvisited child becomes
-  // 1/0 + sqrt(numerator/0) = +infinity (which needs numerator > 0), a null
-  // child 0/0 = NaN.
-  if (numerator > 0.0) {
-    alignas(16) std::array<std::int32_t, childArena::kMaxChildren + 1> wins;
-    alignas(16) std::array<std::int32_t, childArena::kMaxChildren + 1> visits;
-    for (std::size_t i = 0; i < n; ++i) {
-      const Node* child = children[i];
-      if (child == nullptr) {
-        wins[i] = 0;
-        visits[i] = 0;
-        continue;
-      }
-      const std::int32_t v = child->getNumVisits();
-      wins[i] = v > 0 ? child->getNumWins() : 1;
-      visits[i] = v > 0 ? v : 0;
-    }
-    wins[n] = 0;
-    visits[n] = 1;  // pads an odd count
-    const __m128d num = _mm_set1_pd(numerator);
-    for (std::size_t i = 0; i < n; i += 2) {
-      const __m128d v = _mm_cvtepi32_pd(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(&visits[i])));
-      const __m128d w = _mm_cvtepi32_pd(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(&wins[i])));
-      _mm_storeu_pd(scores + i, _mm_add_pd(_mm_div_pd(w, v), _mm_sqrt_pd(_mm_div_pd(num, v))));
-    }
-    return;
-  }
-#endif
-  for (std::size_t i = 0; i < n; ++i)
-    scores[i] = children[i] != nullptr ? children[i]->getUCT(numerator)
-                                       : -std::numeric_limits<double>::infinity();
-}
-
 }  // namespace
 
 Node* getChildHighestUCT(Node* node) {
   Node::Children children = node->getChildren();
   const std::size_t n = children.size();
   if (n == 0) return nullptr;
-  // The parent's part of the score is the same for every child: work it out
-  // once. Scores first, the choice after, so that the tie-break draws run
-  // over plain numbers.
-  std::array<double, childArena::kMaxChildren + 1> scores;
-  scoreChildren(children.begin(), n, explorationNumerator(node->getNumVisits()), scores.data());
+  // The parent's part of the score is the same for every child: work it out once.
+  const double numerator = explorationNumerator(node->getNumVisits());
 
   double bestScore = 0.0;
   int bestIndex = -1;
-  for (std::size_t i = 0; i < n; ++i) {
-    const double score = scores[i];
+  // One step of the scan, on a child's score as Node::getUCT gives it.
+  auto consider = [&](std::size_t i, double score) {
     if (score > bestScore) {
       bestIndex = static_cast<int>(i);
       bestScore = score;
     } else if (score == bestScore && tieBreakDraw()) {
       bestIndex = static_cast<int>(i);
     }
+  };
+  auto considerChild = [&](std::size_t i) {
+    if (const Node* child = children[i]) consider(i, child->getUCT(numerator));
+  };
+
+  std::size_t i = 0;
+#if defined(__SSE2__)
+  // Two children at a time, with the same correctly rounded division, square
+  // root and sum as uct::score, so the same bits. An unvisited child is
+  // computed as 1/0 + sqrt(numerator/0) = +infinity, which is its score as
+  // long as numerator > 0. Most children score below the best so far; a pair
+  // that does not reach it is passed over as a whole, which is exactly what
+  // the scan would do with each of them (no change and no draw).
+  if (numerator > 0.0) {
+    const __m128d num = _mm_set1_pd(numerator);
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i one = _mm_set1_epi32(1);
+    for (; i + 1 < n; i += 2) {
+      const Node* a = children[i];
+      const Node* b = children[i + 1];
+      if (a == nullptr || b == nullptr) {
+        considerChild(i);
+        considerChild(i + 1);
+        continue;
+      }
+      __m128i v = _mm_unpacklo_epi32(_mm_cvtsi32_si128(a->getNumVisits()),
+                                     _mm_cvtsi32_si128(b->getNumVisits()));
+      __m128i w = _mm_unpacklo_epi32(_mm_cvtsi32_si128(a->getNumWins()),
+                                     _mm_cvtsi32_si128(b->getNumWins()));
+      const __m128i visited = _mm_cmpgt_epi32(v, zero);
+      v = _mm_and_si128(v, visited);
+      w = _mm_or_si128(_mm_and_si128(w, visited), _mm_andnot_si128(visited, one));
+      const __m128d vd = _mm_cvtepi32_pd(v);
+      const __m128d score = _mm_add_pd(_mm_div_pd(_mm_cvtepi32_pd(w), vd),
+                                       _mm_sqrt_pd(_mm_div_pd(num, vd)));
+      if (_mm_movemask_pd(_mm_cmpge_pd(score, _mm_set1_pd(bestScore))) == 0) continue;
+      consider(i, _mm_cvtsd_f64(score));
+      consider(i + 1, _mm_cvtsd_f64(_mm_unpackhi_pd(score, score)));
+    }
   }
+#endif
+  for (; i < n; ++i) considerChild(i);
+
   // No child won a place (all scored below 0, or 0 with every draw keeping
   // the start value): stay inside the children rather than index -1.
   return children[bestIndex < 0 ? 0 : static_cast<std::size_t>(bestIndex)];
