@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Hardening checks, run by CI after the normal and sanitizer suites:
 #   1. each libFuzzer target over its seed corpus for a bounded number of runs;
-#   2. valgrind on a whole interactive game and on the analyser: nothing may be
-#      definitely or indirectly lost, and no memory error may show;
+#   2. valgrind on a whole interactive game, on the analyser and on self-play
+#      games: nothing may be definitely or indirectly lost, and no memory
+#      error may show;
 #   3. a short soak: several self-play games in one process on a small pool,
 #      failing on nodes that do not return to the pool or memory that grows.
 # Self-contained: it configures and builds what it needs (build/fuzz and
@@ -106,6 +107,10 @@ awk 'BEGIN {
   }
 }' >"$WORK/records.in"
 run_valgrind analyser "$WORK/records.in" "$UTTT" -a
+
+# Self-play, record file included: the soak driver's games on a pool small
+# enough that valgrind's slowness does not matter (3.5 s per move otherwise).
+run_valgrind self-play /dev/null "$ROOT/build/hardening/bin/uttt_soak" 2 2000
 
 echo "== hardening: soak =="
 "$ROOT/build/hardening/bin/uttt_soak" "${SOAK_GAMES:-5}" "${SOAK_POOL:-20000}"
