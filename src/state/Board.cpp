@@ -1,5 +1,6 @@
 #include "Board.h"
 
+#include <bit>
 #include <ostream>
 #include <string>
 
@@ -12,13 +13,12 @@ Quadrant make_Quadrant() { return Quadrant{}; }
 
 int check3InRow(const Quadrant& values) {
   for (std::uint16_t line : lines::kLines) {
-    int first = -1;
+    // Compare against the line's first entry itself: -1 is a real entry
+    // (a closed quadrant), so it cannot double as "not read yet".
+    const int first = values[std::countr_zero(line)];
     bool whole = true;
-    for (int i = 0; i < 9 && whole; ++i) {
-      if (!(line >> i & 1u)) continue;
-      if (first == -1) first = values[i];
-      whole = values[i] == first;
-    }
+    for (int i = 0; i < 9 && whole; ++i)
+      if (line >> i & 1u) whole = values[i] == first;
     if (whole && (first == 1 || first == 2)) return first;
   }
   return 0;
