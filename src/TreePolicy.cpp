@@ -1,5 +1,6 @@
 #include <array>
 #include <cstdlib>
+#include <limits>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -28,6 +29,15 @@ double explorationNumerator(std::int32_t parentVisits) {
   if (parentVisits >= 0 && parentVisits < kNumeratorTableSize) return kNumerators[parentVisits];
   return uct::explorationNumerator(parentVisits);
 }
+
+#if defined(__SSE2__)
+// Constants of the quick "below the best" test in getChildHighestUCT, chosen
+// so that its rounding errors stay far inside its margins (see there).
+constexpr double kBoundShrink = 1.0 - 0x1p-40;
+constexpr double kBoundMargin = 1.0 + 0x1p-30;
+constexpr std::int32_t kBoundMaxVisits = 1 << 24;
+constexpr double kBoundMaxBest = 64.0;
+#endif
 
 }  // namespace
 
@@ -58,13 +68,16 @@ Node* getChildHighestUCT(Node* node) {
   // Two children at a time, with the same correctly rounded division, square
   // root and sum as uct::score, so the same bits. An unvisited child is
   // computed as 1/0 + sqrt(numerator/0) = +infinity, which is its score as
-  // long as numerator > 0. Most children score below the best so far; a pair
-  // that does not reach it is passed over as a whole, which is exactly what
-  // the scan would do with each of them (no change and no draw).
+  // long as numerator > 0. Most children score below the best so far: a pair
+  // that provably does not reach it is passed over as a whole, which is
+  // exactly what the scan would do with each of them (no change, no draw).
   if (numerator > 0.0) {
     const __m128d num = _mm_set1_pd(numerator);
+    const __m128d numWithMargin = _mm_set1_pd(numerator * kBoundMargin);
     const __m128i zero = _mm_setzero_si128();
     const __m128i one = _mm_set1_epi32(1);
+    const __m128i minusOne = _mm_set1_epi32(-1);
+    const __m128i visitsLimit = _mm_set1_epi32(kBoundMaxVisits + 1);
     for (; i + 1 < n; i += 2) {
       const Node* a = children[i];
       const Node* b = children[i + 1];
@@ -77,6 +90,29 @@ Node* getChildHighestUCT(Node* node) {
                                      _mm_cvtsi32_si128(b->getNumVisits()));
       __m128i w = _mm_unpacklo_epi32(_mm_cvtsi32_si128(a->getNumWins()),
                                      _mm_cvtsi32_si128(b->getNumWins()));
+
+      // Division-free test that a score is below the best: with
+      // B' = best * (1 - 2^-40), s = w/v + sqrt(L/v) < B' holds when
+      // t = B'v - w > 0 and L v < t^2. Computed with a relative margin of
+      // 2^-30 on L v, which for v <= 2^24, w >= 0 and best <= 64 exceeds
+      // every rounding error of the test by a factor of ten; and s < B'
+      // keeps the rounded score (at most 3 ulps above s) below best.
+      if (bestScore <= kBoundMaxBest) {
+        const __m128i eligible = _mm_and_si128(
+            _mm_and_si128(_mm_cmpgt_epi32(v, zero), _mm_cmplt_epi32(v, visitsLimit)),
+            _mm_cmpgt_epi32(w, minusOne));
+        const __m128d vd = _mm_cvtepi32_pd(v);
+        const __m128d t = _mm_sub_pd(_mm_mul_pd(_mm_set1_pd(bestScore * kBoundShrink), vd),
+                                     _mm_cvtepi32_pd(w));
+        const __m128d below = _mm_and_pd(_mm_cmpgt_pd(t, _mm_setzero_pd()),
+                                         _mm_cmplt_pd(_mm_mul_pd(numWithMargin, vd), _mm_mul_pd(t, t)));
+        const __m128d sure = _mm_and_pd(below, _mm_castsi128_pd(_mm_unpacklo_epi32(eligible, eligible)));
+        if (_mm_movemask_pd(sure) == 3) continue;
+      } else if (bestScore == std::numeric_limits<double>::infinity()) {
+        // Only another unvisited child can tie with an unvisited one.
+        if (_mm_movemask_epi8(_mm_cmpgt_epi32(v, zero)) == 0xFF) continue;
+      }
+
       const __m128i visited = _mm_cmpgt_epi32(v, zero);
       v = _mm_and_si128(v, visited);
       w = _mm_or_si128(_mm_and_si128(w, visited), _mm_andnot_si128(visited, one));
