@@ -16,13 +16,14 @@ constexpr std::integral_constant<int, 1> kSecond{};
 }  // namespace
 
 // The playout works on bit masks: per player and quadrant the marks, per
-// quadrant the occupied cells, the set of open quadrants, and per player the
+// quadrant the empty cells, the set of open quadrants, and per player the
 // open quadrants whose winning would complete that player's line of quadrants
 // (the "potential" of each quadrant, refreshed only when a quadrant is won).
-// Empty cells are the complement of the occupied ones, so nothing is counted
-// or rescanned move by move. The state is kept in plain locals (the generator
-// too, copied in and written back) so that the compiler can hold it in
-// registers across the loop.
+// Nothing is counted or rescanned move by move. The empty cells are kept
+// rather than the occupied ones because each move's draw waits on them: one
+// operation less on that chain. The state is kept in plain locals (the
+// generator too, copied in and written back) so that the compiler can hold it
+// in registers across the loop.
 int runSimulation(Node* node) {
   node->init();
   const Position& start = node->position();
@@ -31,9 +32,9 @@ int runSimulation(Node* node) {
   unsigned open = start.openQuadrants();
   if (open == 0) return -1;  // cannot happen for a real position; end rather than loop
   std::array<std::array<std::uint16_t, 9>, 2> marks = start.marks;  // [player - 1][quadrant]
-  std::array<std::uint16_t, 9> occupied;
+  std::array<std::uint16_t, 9> empty;
   for (int q = 0; q < 9; ++q)
-    occupied[q] = static_cast<std::uint16_t>(marks[0][q] | marks[1][q]);
+    empty[q] = static_cast<std::uint16_t>(lines::kFull & ~(marks[0][q] | marks[1][q]));
   unsigned won0 = start.won[0];
   unsigned won1 = start.won[1];
   unsigned potential0 = lines::kCompletes[won0] & open;
@@ -49,18 +50,17 @@ int runSimulation(Node* node) {
     const unsigned potential = kMe == 0 ? potential0 : potential1;
 
     const int q = (open >> sentTo & 1u) ? sentTo : rng.randomBit(open);
-    const unsigned occ = occupied[q];
-    const unsigned empty = lines::kFull & ~occ;
+    const unsigned free = empty[q];
 
     // Win in one: only where winning this quadrant completes the mover's line.
-    if ((potential >> q & 1u) && (lines::kCompletes[marks[kMe][q]] & empty)) return kMe + 1;
+    if ((potential >> q & 1u) && (lines::kCompletes[marks[kMe][q]] & free)) return kMe + 1;
 
-    const int k = rng.randomBit(empty);
+    const int k = rng.randomBit(free);
     const unsigned cell = 1u << k;
     sentTo = k;
     const unsigned mine = marks[kMe][q] | cell;
     marks[kMe][q] = static_cast<std::uint16_t>(mine);
-    occupied[q] = static_cast<std::uint16_t>(occ | cell);
+    empty[q] = static_cast<std::uint16_t>(free & ~cell);
 
     if (lines::kHasLine[mine]) {
       open &= ~(1u << q);
@@ -69,7 +69,7 @@ int runSimulation(Node* node) {
       if (open == 0) return -1;
       potential0 = lines::kCompletes[won0] & open;
       potential1 = lines::kCompletes[won1] & open;
-    } else if ((occ | cell) == lines::kFull) {
+    } else if (free == cell) {
       open &= ~(1u << q);
       if (open == 0) return -1;
     }
