@@ -8,7 +8,7 @@
 
 namespace {
 
-// Room for the largest tree below (about 10 nodes per select at most).
+// Room for the largest tree below (about three nodes per select).
 constexpr std::uint64_t kPoolNodes = std::uint64_t{1} << 24;
 
 void runSelects(benchmark::State& state, int openingMoves) {
