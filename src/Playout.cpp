@@ -19,9 +19,9 @@ constexpr std::integral_constant<int, 1> kSecond{};
 // quadrant the empty cells, the set of open quadrants, and per player the
 // open quadrants whose winning would complete that player's line of quadrants
 // (the "potential" of each quadrant, refreshed only when a quadrant is won).
-// Nothing is counted or rescanned move by move. The empty cells are kept
-// rather than the occupied ones because each move's draw waits on them: one
-// operation less on that chain. The state is kept in plain locals (the
+// Nothing is rescanned move by move. The empty cells and their counts are kept
+// rather than the occupied cells because each move's draw waits on them: the
+// chain from one move's cell to the next draw is the playout's critical path. The state is kept in plain locals (the
 // generator too, copied in and written back) so that the compiler can hold it
 // in registers across the loop.
 int runSimulation(Node* node) {
@@ -33,8 +33,11 @@ int runSimulation(Node* node) {
   if (open == 0) return -1;  // cannot happen for a real position; end rather than loop
   std::array<std::array<std::uint16_t, 9>, 2> marks = start.marks;  // [player - 1][quadrant]
   std::array<std::uint16_t, 9> empty;
-  for (int q = 0; q < 9; ++q)
+  std::array<std::uint32_t, 9> remaining;  // empty cells per quadrant
+  for (int q = 0; q < 9; ++q) {
     empty[q] = static_cast<std::uint16_t>(lines::kFull & ~(marks[0][q] | marks[1][q]));
+    remaining[q] = lines::kMembers[empty[q]][0];
+  }
   unsigned won0 = start.won[0];
   unsigned won1 = start.won[1];
   unsigned potential0 = lines::kCompletes[won0] & open;
@@ -55,7 +58,10 @@ int runSimulation(Node* node) {
     // Win in one: only where winning this quadrant completes the mover's line.
     if ((potential >> q & 1u) && (lines::kCompletes[marks[kMe][q]] & free)) return kMe + 1;
 
-    const int k = rng.randomBit(free);
+    // rng.randomBit(free), with the count of free cells at hand instead of
+    // read from the table after them: the same draw, a shorter wait.
+    const int k = lines::kMembers[free][1 + rng.below(remaining[q])];
+    --remaining[q];
     const unsigned cell = 1u << k;
     sentTo = k;
     const unsigned mine = marks[kMe][q] | cell;
@@ -69,7 +75,7 @@ int runSimulation(Node* node) {
       if (open == 0) return -1;
       potential0 = lines::kCompletes[won0] & open;
       potential1 = lines::kCompletes[won1] & open;
-    } else if (free == cell) {
+    } else if (remaining[q] == 0) {
       open &= ~(1u << q);
       if (open == 0) return -1;
     }
