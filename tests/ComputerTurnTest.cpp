@@ -10,6 +10,7 @@
 #include <sstream>
 #include <string>
 
+#include "GameFixtures.h"
 #include "ComputerTurn.h"
 #include "Game.h"
 #include "NodePool.h"
@@ -17,12 +18,6 @@
 #include "Random.h"
 
 namespace {
-
-void seedEverything(unsigned seed) {
-  g_seed = seed;
-  std::srand(seed);
-  playoutRandom().reseed(seed);
-}
 
 // The report at the start of out, which must be all of it.
 TurnReport wholeReport(const std::string& out) {

@@ -11,6 +11,7 @@
 #include <sstream>
 #include <string>
 
+#include "GameFixtures.h"
 #include "ComputerTurn.h"
 #include "Game.h"
 #include "Modes.h"
@@ -21,22 +22,6 @@
 namespace {
 
 const char* const kOpening = "Play as Player 1 or 2:  Enter thinking time for AI (in seconds):  ";
-
-void seedEverything(unsigned seed) {
-  g_seed = seed;
-  std::srand(seed);
-  playoutRandom().reseed(seed);
-}
-
-std::string drawing(const Node& node) {
-  Board2D board = make_Board2D();
-  node.buildBoard2D(board);
-  Quadrant states = make_Quadrant();
-  node.buildQuadrant(states);
-  std::ostringstream out;
-  print(out, board, states, false);
-  return out.str();
-}
 
 // The drawing of node's position after one more move, worked out on a tree
 // of its own so the game's tree is left alone.

@@ -17,6 +17,7 @@
 #include <sstream>
 #include <string>
 
+#include "GameFixtures.h"
 #include "ComputerTurn.h"
 #include "Game.h"
 #include "Modes.h"
@@ -29,16 +30,6 @@ namespace {
 
 constexpr std::uint64_t kSmallPool = 3000;
 
-std::string boardWithStates(const Node& node) {
-  Board2D board = make_Board2D();
-  node.buildBoard2D(board);
-  Quadrant states = make_Quadrant();
-  node.buildQuadrant(states);
-  std::ostringstream out;
-  print(out, board, states, true);
-  return out.str();
-}
-
 std::string warning(const char* what, int error) {
   return std::string("Warning: could not ") + what + " \"RecordedGames.txt\": " + std::strerror(error) + "\n";
 }
@@ -50,7 +41,7 @@ Node* replayShownGame(const std::string& out, Node* root) {
   std::size_t pos = 0;
   Node* at = root;
   while (at->getWinner() == 0) {
-    const std::string board = boardWithStates(*at);
+    const std::string board = drawing(*at, true);
     if (out.compare(pos, board.size(), board) != 0) {
       ADD_FAILURE() << "at offset " << pos << " expected the board\n"
                     << board << "but found\n"
@@ -130,7 +121,7 @@ TEST_F(SelfPlayTest, AFailedGameIsReportedUnrecordedAndTheNextOneRuns) {
   NodePool::setMaxSize(kFreeNodeThreshold + 1);
   const SessionResult failed = runInProcess(selfPlay, "");
   EXPECT_EQ(failed.out,
-            boardWithStates(Node()) + "Getting Move\n" + std::to_string(kFreeNodeThreshold) + "\n");
+            drawing(Node(), true) + "Getting Move\n" + std::to_string(kFreeNodeThreshold) + "\n");
   EXPECT_EQ(failed.err, "Failed to complete game\n");
   EXPECT_FALSE(std::filesystem::exists(record()));
   EXPECT_EQ(game, nullptr);

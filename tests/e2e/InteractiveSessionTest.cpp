@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "GameFixtures.h"
 #include "Board.h"
 #include "Node.h"
 #include "ProcessRunner.h"
@@ -22,16 +23,6 @@ SessionResult runGame(const std::string& input) {
   ProcessOptions options;
   options.input = input;
   return runProcess(binaryFromEnvironment("UTTT_BINARY"), {"uttt"}, options);
-}
-
-std::string drawing(const Node& node) {
-  Board2D board = make_Board2D();
-  node.buildBoard2D(board);
-  Quadrant states = make_Quadrant();
-  node.buildQuadrant(states);
-  std::ostringstream out;
-  print(out, board, states, false);
-  return out.str();
 }
 
 // Reads the program's standard output front to back against what the test
