@@ -5,7 +5,9 @@
 // entries a person makes: lone cells, occupied cells, out-of-range and huge
 // numbers, blank or junk lines and raw bytes. The computer searches with a
 // tiny pool and a zero thinking time, which the driver turns into a short,
-// fixed number of iterations, so each input replays the same game.
+// fixed number of iterations, so each input replays the same game. The first
+// byte picks the side and the pool's size, down to pools so small that the
+// computer is left without a searched move.
 
 #include <array>
 #include <cstddef>
@@ -17,7 +19,7 @@
 
 namespace {
 
-constexpr std::uint64_t kPoolNodes = 400;
+constexpr std::array<std::uint64_t, 4> kPoolNodes = {90, 150, 400, 3000};
 
 const std::array<const char*, 8> kOutOfRange = {
     "9 0", "-1 3", "4 9", "8 -1", "99999999999 1", "0 -99999999999", "45", "2147483648 2147483648"};
@@ -108,13 +110,9 @@ class Typist : public std::streambuf {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  NodePool::setMaxSize(kPoolNodes);
-  return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   fuzz::seedEverything();
+  NodePool::setMaxSize(kPoolNodes[size > 0 ? (data[0] >> 1) % kPoolNodes.size() : 0]);
   Typist typist(data, size);
   std::string out;
   std::string err;
