@@ -11,9 +11,10 @@ class Node;
 // heap in chunks as nodes are first needed and reused through a free list.
 class NodePool {
  public:
-  // Capacity of the program's pool: enough nodes that a search at the default
-  // thinking time is ended by the clock, not by the pool.
-  static constexpr std::uint64_t kDefaultCapacity = std::uint64_t{1} << 24;
+  // Capacity of the program's pool (12,582,912 nodes): a search at the default
+  // thinking time is ended by the clock, not by the pool, and a full pool with
+  // its children arrays keeps the program well under 1 GiB resident.
+  static constexpr std::uint64_t kDefaultCapacity = (std::uint64_t{1} << 23) + (std::uint64_t{1} << 22);
 
   // Free nodes: capacity minus the nodes alive.
   static std::uint64_t size();
