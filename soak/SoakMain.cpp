@@ -110,12 +110,37 @@ struct GameReport {
   bool failed = false;
 };
 
-// One self-play game with the console captured: the moves and the winner are
-// read back from what it printed.
+// Standard output of a game, read line by line as it is written and then
+// dropped: only the turn count and the winner are kept, so that capturing
+// the output adds nothing to the memory being measured.
+class LineScanner : public std::streambuf {
+ public:
+  explicit LineScanner(GameReport& report) : report_(report) {}
+
+ protected:
+  int_type overflow(int_type c) override {
+    if (traits_type::eq_int_type(c, traits_type::eof())) return traits_type::not_eof(c);
+    const char ch = traits_type::to_char_type(c);
+    if (ch == '\n') {
+      if (line_.rfind("Getting Move", 0) == 0) ++report_.moves;
+      if (line_.rfind("Winner:  ", 0) == 0) report_.winner = line_.substr(9);
+      line_.clear();
+    } else if (line_.size() < 64) {
+      line_ += ch;
+    }
+    return c;
+  }
+
+ private:
+  GameReport& report_;
+  std::string line_;
+};
+
+// One self-play game with the console captured.
 GameReport playOne() {
   GameReport report;
   report.freeAtStart = NodePool::size();
-  std::stringbuf out;
+  LineScanner out(report);
   std::stringbuf err;
   std::streambuf* oldOut = std::cout.rdbuf(&out);
   std::streambuf* oldErr = std::cerr.rdbuf(&err);
@@ -125,12 +150,6 @@ GameReport playOne() {
   std::cout.rdbuf(oldOut);
   std::cerr.rdbuf(oldErr);
 
-  const std::string text = out.str();
-  for (std::size_t at = text.find("Getting Move"); at != std::string::npos;
-       at = text.find("Getting Move", at + 1))
-    ++report.moves;
-  if (const std::size_t at = text.rfind("Winner:  "); at != std::string::npos)
-    report.winner = text.substr(at + 9, text.find('\n', at) - at - 9);
   report.failed = err.str().find("Failed to complete game") != std::string::npos;
   report.peakKiB = statusKiB("VmHWM");
   report.endKiB = statusKiB("VmRSS");
