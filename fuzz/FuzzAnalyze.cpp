@@ -12,16 +12,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string input(reinterpret_cast<const char*>(data), size);
   std::stringbuf in(input);
-  std::string out;
-  std::string err;
-  {
-    fuzz::Console console(&in);
-    analyze();
-    out = console.out();
-    err = console.err();
-  }
-  fuzz::echo(out, err);
-  fuzz::checkNothingLeft();
+  const auto [out, err] = fuzz::runMode(&in, analyze);
   if (!err.empty()) fuzz::fail("the analyser wrote to standard error", err);
 
   const std::size_t lines = fuzz::countLines(input);

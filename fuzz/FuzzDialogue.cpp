@@ -25,16 +25,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   fuzz::seedEverything();
   std::stringbuf in(std::string(reinterpret_cast<const char*>(data), size));
-  std::string out;
-  std::string err;
-  {
-    fuzz::Console console(&in);
-    play();
-    out = console.out();
-    err = console.err();
-  }
-  fuzz::echo(out, err);
-  fuzz::checkNothingLeft();
+  const auto [out, err] = fuzz::runMode(&in, play);
   fuzz::checkGameEnding(out, err, true);
   return 0;
 }

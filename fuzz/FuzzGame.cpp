@@ -114,16 +114,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   fuzz::seedEverything();
   NodePool::setMaxSize(kPoolNodes[size > 0 ? (data[0] >> 1) % kPoolNodes.size() : 0]);
   Typist typist(data, size);
-  std::string out;
-  std::string err;
-  {
-    fuzz::Console console(&typist);
-    play();
-    out = console.out();
-    err = console.err();
-  }
-  fuzz::echo(out, err);
-  fuzz::checkNothingLeft();
+  const auto [out, err] = fuzz::runMode(&typist, play);
   fuzz::checkGameEnding(out, err, size == 0);
   return 0;
 }

@@ -122,4 +122,26 @@ inline void checkGameEnding(const std::string& out, const std::string& err, bool
   fail("unexpected message on standard error", err);
 }
 
+// What one run of a mode wrote.
+struct Session {
+  std::string out;
+  std::string err;
+};
+
+// Runs mode with standard input read from in and its output captured, then
+// echoes the session on request and checks that no game or node was left.
+template <typename Mode>
+Session runMode(std::streambuf* in, Mode mode) {
+  Session session;
+  {
+    Console console(in);
+    mode();
+    session.out = console.out();
+    session.err = console.err();
+  }
+  echo(session.out, session.err);
+  checkNothingLeft();
+  return session;
+}
+
 }  // namespace fuzz
