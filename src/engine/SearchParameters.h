@@ -1,0 +1,26 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+// The tunable knobs of the search. The defaults are the values that measured
+// matches chose (see the strength table in the README); tools such as the
+// bot front end may override them by name to play tuning matches.
+struct SearchParameters {
+  // Weight of the exploration term in the selection score.
+  double exploration = 1.4142135623730951;
+  // Share of the thinking time spent on the first, broad search; the second
+  // search deepens the chosen move for reuse on the next turn.
+  double firstSearchShare = 0.85;
+};
+
+// The parameters every search reads. Change them only between searches.
+SearchParameters& searchParameters();
+
+// Sets the parameter called name to value. Returns false, changing nothing,
+// for an unknown name or a value outside the parameter's range.
+bool setSearchParameter(std::string_view name, double value);
+
+// The names setSearchParameter accepts, for usage messages.
+std::vector<std::string> searchParameterNames();
