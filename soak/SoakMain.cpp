@@ -29,15 +29,14 @@
 #include <string>
 #include <vector>
 
-#include "ChildArena.h"
 #include "ComputerTurn.h"
 #include "Modes.h"
 #include "NodePool.h"
 
 namespace {
 
-// Games whose memory sets the baseline: the pool and the child arena reach
-// their working size during the first searches.
+// Games whose memory sets the baseline: the pool reaches its working size
+// during the first searches.
 constexpr int kWarmUpGames = 2;
 
 struct Options {
@@ -180,20 +179,19 @@ int main(int argc, char* argv[]) {
               static_cast<unsigned long long>(options.poolNodes),
               static_cast<unsigned long long>(options.marginKiB / 1024), dir.data());
   if (!peakPerGame) std::printf("soak: peak memory is for the whole run (clear_refs refused)\n");
-  std::printf("%5s %10s %6s %7s %10s %10s %10s %10s %8s\n", "game", "free@start", "moves", "winner",
-              "peak KiB", "end KiB", "pool KiB", "arena KiB", "seconds");
+  std::printf("%5s %10s %6s %7s %10s %10s %10s %8s\n", "game", "free@start", "moves", "winner",
+              "peak KiB", "end KiB", "pool KiB", "seconds");
 
   int failures = 0;
   std::uint64_t baselineKiB = 0;
   for (int n = 1; n <= options.games; ++n) {
     if (peakPerGame) resetPeak();
     const GameReport r = playOne();
-    std::printf("%5d %10llu %6d %7s %10llu %10llu %10llu %10llu %8.2f\n", n,
+    std::printf("%5d %10llu %6d %7s %10llu %10llu %10llu %8.2f\n", n,
                 static_cast<unsigned long long>(r.freeAtStart), r.moves, r.winner.c_str(),
                 static_cast<unsigned long long>(r.peakKiB),
                 static_cast<unsigned long long>(r.endKiB),
-                static_cast<unsigned long long>(NodePool::bytesReserved() / 1024),
-                static_cast<unsigned long long>(childArena::bytesReserved() / 1024), r.seconds);
+                static_cast<unsigned long long>(NodePool::bytesReserved() / 1024), r.seconds);
     std::fflush(stdout);
 
     if (r.freeAtStart != NodePool::maxSize()) {

@@ -55,6 +55,9 @@ void backpropogate(Node* node, int result);
 // winner (1 or 2) or -1 for a tie; never 0. Changes nothing in the tree and
 // allocates nothing.
 int runSimulation(Node* node);
+// The same playout from a position: what the search runs, carrying the
+// position down its descent instead of asking the node for it.
+int playOut(const Position& start);
 
 // The first move, in quadrant then cell order, that wins the whole game at
 // once for the player to move; empty when there is none. Changes nothing.

@@ -24,9 +24,9 @@ constexpr std::integral_constant<int, 1> kSecond{};
 // chain from one move's cell to the next draw is the playout's critical path. The state is kept in plain locals (the
 // generator too, copied in and written back) so that the compiler can hold it
 // in registers across the loop.
-int runSimulation(Node* node) {
-  node->init();
-  const Position& start = node->position();
+int runSimulation(Node* node) { return playOut(node->position()); }
+
+int playOut(const Position& start) {
   if (start.winner != 0) return start.winner;
 
   unsigned open = start.openQuadrants();
@@ -42,7 +42,7 @@ int runSimulation(Node* node) {
   unsigned won1 = start.won[1];
   unsigned potential0 = lines::kCompletes[won0] & open;
   unsigned potential1 = lines::kCompletes[won1] & open;
-  int sentTo = node->hasMove() ? node->getLocal() : kNoQuadrant;
+  int sentTo = start.next >= 0 ? start.next : kNoQuadrant;
   Random rng = playoutRandom();
 
   // One move by the player with index `me`; the game's result when it ends
@@ -83,7 +83,7 @@ int runSimulation(Node* node) {
   };
 
   // Player 1 moves first unless player 1 made the node's move.
-  int result = node->getPlayer() == 1 ? move(kSecond) : 0;
+  int result = start.lastPlayer == 1 ? move(kSecond) : 0;
   while (result == 0) {
     result = move(kFirst);
     if (result == 0) result = move(kSecond);

@@ -5,6 +5,7 @@
 
 #include "Game.h"
 #include "NodePool.h"
+#include "SearchParameters.h"
 
 namespace {
 
@@ -16,9 +17,6 @@ constexpr std::uint64_t kMinIterations = 256;
 // The clock is read once per this many iterations: cheap, and still well
 // under a millisecond between reads.
 constexpr std::uint64_t kClockInterval = 64;
-// Share of the thinking time given to the first, broad search; the second
-// only deepens the chosen line for the next turn's reuse.
-constexpr double kFirstSearchShare = 0.85;
 // Longest thinking time taken literally (a year); beyond it the pool bounds the search.
 constexpr double kMaxSeconds = 365.0 * 24 * 3600;
 
@@ -74,7 +72,7 @@ Move getMove(Node* root, double seconds) {
   const Clock::time_point start = Clock::now();
   const double budget = (seconds > 0) ? seconds : 0.0;
 
-  search(root, deadlineAfter(start, budget * kFirstSearchShare));
+  search(root, deadlineAfter(start, budget * searchParameters().firstSearchShare));
 
   Node::Children children = root->getChildren();
   std::sort(children.begin(), children.end(), visitSort);

@@ -1,19 +1,27 @@
 #include "SearchParameters.h"
 
 #include <cmath>
+#include <limits>
+
+#include "UctScore.h"
 
 namespace {
 
 struct Knob {
   const char* name;
-  double SearchParameters::*field;
+  double* value;
+  // Accepted range; an open lower end keeps the selection score's promise
+  // that some child of a node scores above 0.
   double low;
+  bool lowOpen;
   double high;
 };
 
-constexpr Knob kKnobs[] = {
-    {"exploration", &SearchParameters::exploration, 0.0, 100.0},
-    {"first_search_share", &SearchParameters::firstSearchShare, 0.0, 1.0},
+const Knob kKnobs[] = {
+    {"exploration", &uct::policy.exploration, 0.0, true, 100.0},
+    {"tie_value", &uct::policy.tieValue, 0.0, false, 1.0},
+    {"unvisited", &uct::policy.unvisited, 0.0, true, std::numeric_limits<double>::infinity()},
+    {"first_search_share", &searchParameters().firstSearchShare, 0.0, false, 1.0},
 };
 
 }  // namespace
@@ -26,8 +34,9 @@ SearchParameters& searchParameters() {
 bool setSearchParameter(std::string_view name, double value) {
   for (const Knob& knob : kKnobs) {
     if (name != knob.name) continue;
-    if (!std::isfinite(value) || value < knob.low || value > knob.high) return false;
-    searchParameters().*knob.field = value;
+    if (std::isnan(value) || value < knob.low || (knob.lowOpen && value == knob.low)) return false;
+    if (value > knob.high) return false;
+    *knob.value = value;
     return true;
   }
   return false;

@@ -7,9 +7,9 @@
 // The tunable knobs of the search. The defaults are the values that measured
 // matches chose (see the strength table in the README); tools such as the
 // bot front end may override them by name to play tuning matches.
+// The selection score's knobs live with the score itself (uct::policy in
+// UctScore.h); these are the search driver's own.
 struct SearchParameters {
-  // Weight of the exploration term in the selection score.
-  double exploration = 1.4142135623730951;
   // Share of the thinking time spent on the first, broad search; the second
   // search deepens the chosen move for reuse on the next turn.
   double firstSearchShare = 0.85;

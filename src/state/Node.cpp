@@ -1,35 +1,65 @@
 #include "Node.h"
 
 #include <array>
-#include <cmath>
-#include <limits>
+#include <memory>
 #include <new>
 #include <ostream>
 #include <stdexcept>
+#include <vector>
 
-#include "ChildArena.h"
-#include "NodePool.h"
-#include "UctScore.h"
+namespace uct {
+Policy policy;
+}
 
 namespace {
 
-// Positions of the most recently visited path, one entry per depth. A node's
-// position depends only on the moves above it, which never change, so an
-// entry stays right for as long as its node lives; the destructor and init
-// clear an entry that names their node.
-struct CacheEntry {
+constexpr unsigned kMaxChildren = 81;
+constexpr std::size_t kMaxDepth = 256;  // depth is a uint8_t
+
+// Lists of child pointers for the few nodes whose children sequence a caller
+// has asked for (the game's current position, tests). Each holds up to 81
+// entries and is recycled by number.
+struct Lists {
+  std::vector<std::unique_ptr<Node*[]>> arrays;
+  std::vector<std::uint32_t> free;
+};
+
+Lists& lists() {
+  static Lists l;
+  return l;
+}
+
+std::uint32_t takeList() {
+  Lists& l = lists();
+  if (!l.free.empty()) {
+    const std::uint32_t id = l.free.back();
+    l.free.pop_back();
+    return id;
+  }
+  l.arrays.push_back(std::make_unique<Node*[]>(kMaxChildren));
+  return static_cast<std::uint32_t>(l.arrays.size() - 1);
+}
+
+void giveBackList(std::uint32_t id) { lists().free.push_back(id); }
+
+// The last position asked for: front ends and tests ask about the same node
+// several times in a row. Cleared when its node is destroyed or reused.
+struct CachedPosition {
   const Node* node = nullptr;
   Position position;
 };
+CachedPosition cache;
 
-constexpr std::size_t kMaxDepth = 256;  // depth is a uint8_t
-std::array<CacheEntry, kMaxDepth> positionCache;
-
-void forget(const Node* node, std::uint8_t depth) {
-  if (positionCache[depth].node == node) positionCache[depth].node = nullptr;
+void forget(const Node* node) {
+  if (cache.node == node) cache.node = nullptr;
 }
 
 }  // namespace
+
+Node::Children::Children(Node& owner) : owner_(&owner) {
+  if (!owner.listed_) owner.makeListed();
+  data_ = owner.list();
+}
 
 void* Node::operator new(std::size_t size) {
   if (size != sizeof(Node)) throw std::bad_alloc();
@@ -39,90 +69,119 @@ void* Node::operator new(std::size_t size) {
 void Node::operator delete(void* p) noexcept { NodePool::deallocate(p); }
 
 Node::~Node() {
-  forget(this, depth_);
+  forget(this);
   releaseChildren();
+}
+
+Node** Node::list() const { return lists().arrays[children_].get(); }
+
+void Node::makeListed() {
+  const std::uint32_t id = takeList();
+  Node** entries = lists().arrays[id].get();
+  for (unsigned i = 0; i < numChildren_; ++i) entries[i] = NodePool::at(children_ + i);
+  children_ = id;
+  listed_ = 1;
 }
 
 void Node::releaseChildren() {
-  for (std::uint8_t i = 0; i < numChildren_; ++i) delete children_[i];
-  childArena::release(children_, sizeClass_);
-  children_ = nullptr;
+  if (listed_) {
+    Node** entries = list();
+    for (unsigned i = 0; i < numChildren_; ++i) delete entries[i];
+    giveBackList(children_);
+  } else if (numChildren_ > 0) {
+    // A run goes back to the pool in one piece once its nodes are destroyed.
+    for (unsigned i = 0; i < numChildren_; ++i) NodePool::at(children_ + i)->~Node();
+    NodePool::deallocateRun(children_, numChildren_);
+  }
+  children_ = 0;
   numChildren_ = 0;
-  sizeClass_ = 0;
+  listed_ = 0;
 }
 
-void Node::init() { (void)position(); }
-
-void Node::init(int global, int local, Node* parent, bool evaluate) {
+void Node::init(int global, int local, Node* parent, bool /*evaluate*/) {
   if (global < 0 || global > 8 || local < 0 || local > 8)
     throw std::out_of_range("move index outside 0-8");
+  if (parent != nullptr && !NodePool::owns(parent))
+    throw std::invalid_argument("parent node outside the node pool");
   if (parent != nullptr && parent->depth_ == kMaxDepth - 1)
     throw std::length_error("game tree deeper than any game");
-  forget(this, depth_);
+  forget(this);
   releaseChildren();
-  parent_ = parent;
+  parent_ = parent != nullptr ? NodePool::indexOf(parent) : NodePool::kNone;
   move_ = static_cast<std::uint8_t>(9 * global + local);
   depth_ = static_cast<std::uint8_t>(parent != nullptr ? parent->depth_ + 1 : 1);
   visits_ = 0;
   wins_ = 0;
-  if (evaluate) (void)position();
+  ties_ = 0;
 }
 
-const Position& Node::position() const {
-  CacheEntry& mine = positionCache[depth_];
-  if (mine.node == this) return mine.position;
-
-  // Climb to the nearest ancestor whose position is cached, then replay the
-  // moves down to this node, caching every position on the way.
-  std::array<const Node*, kMaxDepth> path;
+Position Node::position() const {
+  if (cache.node == this) return cache.position;
+  std::array<std::uint8_t, kMaxDepth> moves;
   std::size_t n = 0;
-  const Node* x = this;
-  while (x != nullptr && positionCache[x->depth_].node != x) {
-    path[n++] = x;
-    x = x->parent_;
-  }
-  Position pos = x != nullptr ? positionCache[x->depth_].position : Position{};
+  for (const Node* x = this; x != nullptr; x = x->getParent())
+    if (x->hasMove()) moves[n++] = x->move_;
+  Position pos;
   while (n > 0) {
-    const Node* y = path[--n];
-    if (y->hasMove()) pos.play(y->move_ / 9, y->move_ % 9);
-    positionCache[y->depth_] = CacheEntry{y, pos};
+    const std::uint8_t m = moves[--n];
+    pos.play(m / 9, m % 9);
   }
-  return mine.position;
+  cache.node = this;
+  cache.position = pos;
+  return pos;
 }
 
 double Node::getUCT() const {
-  const std::int32_t parentVisits = parent_ != nullptr ? parent_->visits_ : 0;
-  return getUCT(uct::explorationNumerator(parentVisits));
+  const Node* parent = getParent();
+  return getUCT(uct::parentTerm(parent != nullptr ? parent->visits_ : 0));
 }
 
 void Node::setNumChildren(std::uint32_t n) {
-  const std::uint32_t needed = numChildren_ + n;
-  if (needed <= childArena::capacityOf(sizeClass_)) return;
-  const unsigned cls = childArena::classFor(needed);
-  Node** grown = childArena::allocate(cls);
-  for (std::uint8_t i = 0; i < numChildren_; ++i) grown[i] = children_[i];
-  childArena::release(children_, sizeClass_);
-  children_ = grown;
-  sizeClass_ = static_cast<std::uint8_t>(cls);
+  if (numChildren_ + n > kMaxChildren) throw std::length_error("more than 81 children");
+  if (!listed_) makeListed();
 }
 
 void Node::addChild(Node* child) {
-  if (numChildren_ == childArena::capacityOf(sizeClass_)) setNumChildren(1);
-  children_[numChildren_++] = child;
+  if (numChildren_ >= kMaxChildren) throw std::length_error("more than 81 children");
+  if (!listed_) makeListed();
+  list()[numChildren_++] = child;
+}
+
+void Node::addChildren(const std::uint8_t* moveCodes, unsigned count) {
+  if (count == 0) return;
+  if (numChildren_ != 0) throw std::logic_error("node already has children");
+  if (count > kMaxChildren) throw std::length_error("more than 81 children");
+  const std::uint32_t first = NodePool::allocateRun(count);
+  const std::uint32_t self = NodePool::indexOf(this);
+  for (unsigned i = 0; i < count; ++i) {
+    Node* child = ::new (NodePool::at(first + i)) Node();
+    child->parent_ = self;
+    child->move_ = moveCodes[i];
+    child->depth_ = static_cast<std::uint8_t>(depth_ + 1);
+  }
+  if (listed_) giveBackList(children_);
+  listed_ = 0;
+  children_ = first;
+  numChildren_ = static_cast<std::uint8_t>(count);
 }
 
 void Node::setChild(const Move& move) {
   const int code = 9 * move.global + move.local;
   Node* keep = nullptr;
-  for (std::uint8_t i = 0; i < numChildren_; ++i) {
-    Node* c = children_[i];
+  for (unsigned i = 0; i < numChildren_; ++i) {
+    Node* c = getChild(i);
     if (c == nullptr) continue;
     if (keep == nullptr && c->move_ == code) {
       keep = c;
-    } else {
+    } else if (listed_) {
       delete c;
+    } else {
+      c->~Node();
+      NodePool::deallocateRun(children_ + i, 1);
     }
   }
+  if (listed_) giveBackList(children_);
+  listed_ = 0;
   numChildren_ = 0;  // consistent even if making the new child throws
   if (keep == nullptr) {
     keep = new Node();
@@ -133,29 +192,31 @@ void Node::setChild(const Move& move) {
       throw;
     }
   }
-  addChild(keep);
+  // The one remaining child is a run of length one.
+  children_ = NodePool::indexOf(keep);
+  numChildren_ = 1;
 }
 
 void Node::buildBoard2D(Board2D& board) const {
-  const Position& p = position();
+  const Position p = position();
   for (int q = 0; q < 9; ++q)
     for (int c = 0; c < 9; ++c) board[q][c] = p.cell(q, c);
 }
 
 void Node::buildQuadrant(Quadrant& states) const {
-  const Position& p = position();
+  const Position p = position();
   for (int q = 0; q < 9; ++q) states[q] = p.quadrantState(q);
 }
 
 void Node::buildQuadrant(Quadrant& cells, int q) const {
-  const Position& p = position();
+  const Position p = position();
   for (int c = 0; c < 9; ++c) cells[c] = p.cell(q, c);
 }
 
 void Node::printTrace(std::ostream& out) const {
   std::array<std::uint8_t, kMaxDepth> moves;
   std::size_t n = 0;
-  for (const Node* x = this; x != nullptr; x = x->parent_)
+  for (const Node* x = this; x != nullptr; x = x->getParent())
     if (x->hasMove()) moves[n++] = x->move_;
   bool first = true;
   while (n > 0) {

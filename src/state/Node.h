@@ -3,86 +3,92 @@
 #include <cstddef>
 #include <cstdint>
 #include <iosfwd>
-#include <limits>
 
 #include "Board.h"
 #include "Move.h"
+#include "NodePool.h"
 #include "Position.h"
 #include "UctScore.h"
 
 // One position of the game and one vertex of the search tree.
 //
-// A node stores only how it was reached (its parent and its move) and the
-// search statistics; its position is worked out from the chain of moves above
-// it and kept in a small per-depth cache, so that a descent that follows the
-// previous one mostly re-reads cached positions. Layout (32 bytes on x86-64):
+// A node stores how it was reached (its parent and its move), the search
+// statistics and where its children are; its position is worked out from the
+// moves above it when asked for, and the search carries positions down its
+// descent instead. Layout (24 bytes, nodes named by pool slot index):
 //
-//   Node*   parent      8   null at the top of the tree
-//   Node**  children    8   array from the child arena, or null
-//   int32   visits      4
-//   int32   wins        4   wins of the player who made this node's move
-//   uint8   numChildren 1   at most 81
-//   uint8   sizeClass   1   child arena class of the array
-//   uint8   move        1   9 * quadrant + cell, 0xFF for the initial position
-//   uint8   depth       1   moves from the initial position
-//   (4 bytes padding)
+//   uint32  parent       slot of the parent, NodePool::kNone at the top
+//   uint32  children     slot of the first child of a run, or a list number
+//   int32   visits
+//   int32   wins         wins of the player who made this node's move
+//   int32   ties         ties among the visits (never counted as wins)
+//   uint8   numChildren  at most 81
+//   uint8   move         9 * quadrant + cell, 0xFF for the initial position
+//   uint8   depth        moves from the initial position
+//   uint8   listed       children kept as a list of pointers, not a run
 //
-// Nodes live in NodePool memory (see NodePool.h): `new Node()` takes a pool
-// node and `delete` hands one back, with its whole subtree.
+// Expansion lays a node's children side by side in the pool (a run), which is
+// what the search scans. When a caller asks for the children sequence itself
+// (to sort it, shorten it or add to it), the node switches to a list of
+// pointers that the caller edits in place.
 class Node {
  public:
-  // The children sequence itself, seen through a handle: sorting it, removing
-  // from its end or taking its last element changes the node's children.
+  // The children sequence itself: sorting it, removing from its end, nulling
+  // entries or taking its last element changes the node's children.
   class Children {
    public:
-    explicit Children(Node& owner) : owner_(&owner) {}
-    Node** begin() const { return owner_->children_; }
-    Node** end() const { return owner_->children_ + owner_->numChildren_; }
+    // Switches owner to a list of pointers if its children are a run.
+    explicit Children(Node& owner);
+    Node** begin() const { return data_; }
+    Node** end() const { return data_ + owner_->numChildren_; }
     std::size_t size() const { return owner_->numChildren_; }
     bool empty() const { return owner_->numChildren_ == 0; }
-    Node*& operator[](std::size_t i) const { return owner_->children_[i]; }
-    Node*& back() const { return owner_->children_[owner_->numChildren_ - 1]; }
+    Node*& operator[](std::size_t i) const { return data_[i]; }
+    Node*& back() const { return data_[owner_->numChildren_ - 1]; }
     // Drops the last entry without destroying the node it points to.
     void pop_back() const { --owner_->numChildren_; }
 
    private:
     Node* owner_;
+    Node** data_;
   };
 
   // The initial position: empty board, no move, player 2 "moved last" so that
   // player 1 moves first, no parent, no children.
   Node() = default;
-  // Destroys every non-null child with its subtree, then frees the array.
+  // Destroys every non-null child with its subtree, then frees their storage.
   ~Node();
   Node(const Node&) = delete;
   Node& operator=(const Node&) = delete;
 
+  // Nodes live in pool slots: new takes one (std::bad_alloc when none is
+  // free), delete gives one back.
   static void* operator new(std::size_t size);
   static void operator delete(void* p) noexcept;
 
-  // Makes sure the node's position is at hand. Accessors work without it
-  // (they compute on demand), so calling it is a hint, never a requirement;
-  // repeated calls are harmless and keep the counts.
-  void init();
+  // Kept for callers that announce they will read the position; the position
+  // is worked out on demand, so this does nothing a later call needs.
+  void init() {}
   // Turns a fresh node into the child of parent reached by (global, local),
-  // with no visits, wins or children. With evaluate set, the new position is
-  // worked out at once; expansion passes false and lets it be computed lazily.
+  // with no visits, wins or children. Throws std::out_of_range for indexes
+  // outside 0-8 and std::invalid_argument for a parent outside the pool. The
+  // flag is accepted for callers that want the position at once; it is not
+  // needed, since positions are computed on demand.
   void init(int global, int local, Node* parent, bool evaluate);
 
   std::int32_t getNumVisits() const { return visits_; }
   std::int32_t getNumWins() const { return wins_; }
+  // Ties among the visits; a tie is never a win.
+  std::int32_t getNumTies() const { return ties_; }
   void incrementVisits(std::int32_t n) { visits_ += n; }
   void incrementWins(std::int32_t n) { wins_ += n; }
+  void incrementTies(std::int32_t n) { ties_ += n; }
 
-  // Selection score as a child: wins/visits + sqrt(2 ln(parent visits) / visits);
-  // +infinity while unvisited, so unvisited children are tried first. Never NaN.
+  // Selection score as a child of its parent (see UctScore.h): finite once
+  // visited, uct::policy.unvisited before. Never NaN.
   double getUCT() const;
-  // The same score with 2 ln(parent visits) already worked out (see UctScore.h),
-  // for scans over many children; equal to getUCT() bit for bit.
-  double getUCT(double explorationNumerator) const {
-    if (visits_ <= 0) return std::numeric_limits<double>::infinity();
-    return uct::score(wins_, visits_, explorationNumerator);
-  }
+  // The same score with the parent's part already worked out, for scans.
+  double getUCT(double parentTerm) const { return uct::score(wins_, ties_, visits_, parentTerm); }
 
   // Who made this node's move: 1 or 2 (2 for the initial position).
   int getPlayer() const { return (depth_ & 1u) ? 1 : 2; }
@@ -96,17 +102,33 @@ class Node {
   bool hasMove() const { return move_ != kNoMove; }
   // The move that led here; (-1, -1) for the initial position.
   Move getMove() const { return Move(getGlobal(), getLocal()); }
+  // 9 * quadrant + cell of the move that led here; only for a node with a move.
+  int getMoveCode() const { return move_; }
   int getDepth() const { return depth_; }
 
+  // The children sequence (see Children). Turns a run into a list.
   Children getChildren() { return Children(*this); }
   bool hasNoChildren() const { return numChildren_ == 0; }
-  Node* getChild(std::size_t i) const { return children_[i]; }
-  Node* getParent() const { return parent_; }
+  std::size_t getNumChildren() const { return numChildren_; }
+  // Element i of the children sequence (null if a caller nulled it).
+  Node* getChild(std::size_t i) const;
+  Node* getParent() const { return parent_ == NodePool::kNone ? nullptr : NodePool::at(parent_); }
+  // The first child when the children are a run of adjacent nodes, else null:
+  // child i is then runBegin()[i]. For scans that read siblings in order.
+  const Node* runBegin() const {
+    return listed_ || numChildren_ == 0 ? nullptr : NodePool::at(children_);
+  }
+  Node* runBegin() { return listed_ || numChildren_ == 0 ? nullptr : NodePool::at(children_); }
 
-  // Reserves room for n children about to be added.
+  // Makes room for n more children about to be added one by one. Throws
+  // std::length_error beyond 81 children.
   void setNumChildren(std::uint32_t n);
-  // Appends a child, growing the array when needed.
+  // Appends a child. Throws std::length_error beyond 81 children.
   void addChild(Node* child);
+  // Gives a childless node one child per move code (9 * quadrant + cell), in
+  // order, as one run of adjacent pool nodes. Throws std::bad_alloc, adding
+  // nothing, when the pool has fewer free nodes than moves.
+  void addChildren(const std::uint8_t* moveCodes, unsigned count);
 
   // Moves to the position after move: reuses the child for that move if there
   // is one (keeping its searched subtree), makes it otherwise, and hands every
@@ -126,23 +148,39 @@ class Node {
   // its line end: digit pairs "quadrant cell" separated by blanks.
   void printTrace(std::ostream& out) const;
 
-  // The position this node stands for. The reference stays valid until the
-  // next position of the same depth is asked for; copy it to keep it.
-  const Position& position() const;
+  // The position this node stands for, replayed from the moves above it (the
+  // last one asked for is cached).
+  Position position() const;
 
  private:
   static constexpr std::uint8_t kNoMove = 0xFF;
 
-  Node* parent_ = nullptr;
-  Node** children_ = nullptr;
+  std::uint32_t parent_ = NodePool::kNone;
+  std::uint32_t children_ = 0;
   std::int32_t visits_ = 0;
   std::int32_t wins_ = 0;
+  std::int32_t ties_ = 0;
   std::uint8_t numChildren_ = 0;
-  std::uint8_t sizeClass_ = 0;
   std::uint8_t move_ = kNoMove;
   std::uint8_t depth_ = 0;
+  std::uint8_t listed_ = 0;
 
+  Node** list() const;
+  void makeListed();
   void releaseChildren();
 };
 
-static_assert(sizeof(Node) == 32, "keep the tree node compact: it is most of the search's memory");
+static_assert(sizeof(Node) == 24, "keep the tree node compact: it is most of the search's memory");
+
+inline Node* NodePool::at(std::uint32_t index) {
+  return reinterpret_cast<Node*>(base_ + std::size_t{index} * sizeof(Node));
+}
+
+inline std::uint32_t NodePool::indexOf(const Node* node) {
+  return static_cast<std::uint32_t>((reinterpret_cast<const unsigned char*>(node) - base_) /
+                                    static_cast<std::ptrdiff_t>(sizeof(Node)));
+}
+
+inline Node* Node::getChild(std::size_t i) const {
+  return listed_ ? list()[i] : NodePool::at(children_ + static_cast<std::uint32_t>(i));
+}

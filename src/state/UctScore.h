@@ -1,22 +1,71 @@
 #pragma once
 
+#include <array>
 #include <cmath>
 #include <cstdint>
+#include <limits>
 
-// The UCT selection score, split so that a scan over many children can work
-// out the parent's part once and still produce, bit for bit, the value that
-// Node::getUCT gives for each child.
+// The selection score of a child in the search tree, in one place: Node's
+// getUCT and the search's scan over a node's children both call score(), so
+// they give the same bits for the same counts.
 namespace uct {
 
-// 2 ln(parent visits); 0 for one visit or fewer, so the score stays finite.
-inline double explorationNumerator(std::int32_t parentVisits) {
-  return parentVisits > 1 ? 2.0 * std::log(static_cast<double>(parentVisits)) : 0.0;
+// The knobs of the score; the search's tuned values are set at start-up.
+struct Policy {
+  // Weight of the exploration term: wins/visits + exploration * sqrt(ln N / visits).
+  double exploration = 1.4142135623730951;
+  // What a tie is worth to both players, as a share of a win.
+  double tieValue = 0.0;
+  // Score of a child without visits; the default tries every child once first.
+  double unvisited = std::numeric_limits<double>::infinity();
+};
+
+// The policy every score is computed with. Change it only between searches.
+extern Policy policy;
+
+// Tables for small counts, where most of a search's scans happen: deep in
+// the tree every count is small, and a look-up replaces a logarithm, a square
+// root or a division. Each count is always scored through the same path, so a
+// score does not depend on which caller asks.
+inline constexpr std::int32_t kTableSize = 1024;
+struct Reciprocals {
+  double inverse;      // 1 / v
+  double inverseRoot;  // 1 / sqrt(v)
+};
+inline const std::array<Reciprocals, kTableSize> kReciprocals = [] {
+  std::array<Reciprocals, kTableSize> t{};
+  for (std::int32_t v = 1; v < kTableSize; ++v)
+    t[v] = {1.0 / static_cast<double>(v), 1.0 / std::sqrt(static_cast<double>(v))};
+  return t;
+}();
+inline const std::array<double, kTableSize> kRootLogs = [] {
+  std::array<double, kTableSize> t{};
+  for (std::int32_t n = 2; n < kTableSize; ++n) t[n] = std::sqrt(std::log(static_cast<double>(n)));
+  return t;
+}();
+
+// The part of the score that comes from the parent: exploration * sqrt(ln N)
+// for N parent visits, 0 for one visit or fewer. Finite, never negative.
+inline double parentTerm(std::int32_t parentVisits) {
+  if (parentVisits <= 1) return 0.0;
+  const double rootLog = parentVisits < kTableSize
+                             ? kRootLogs[parentVisits]
+                             : std::sqrt(std::log(static_cast<double>(parentVisits)));
+  return policy.exploration * rootLog;
 }
 
-// wins / visits + sqrt(numerator / visits), for visits > 0.
-inline double score(std::int32_t wins, std::int32_t visits, double numerator) {
+// Score of a child with these counts under a parent whose parentTerm is given:
+// policy.unvisited for no visits, else (wins + tieValue * ties) / visits +
+// parentTerm / sqrt(visits). Never NaN for counts that are not negative.
+inline double score(std::int32_t wins, std::int32_t ties, std::int32_t visits, double parent) {
+  if (visits <= 0) return policy.unvisited;
+  const double value = static_cast<double>(wins) + policy.tieValue * static_cast<double>(ties);
+  if (visits < kTableSize) {
+    const Reciprocals& r = kReciprocals[visits];
+    return value * r.inverse + parent * r.inverseRoot;
+  }
   const double v = static_cast<double>(visits);
-  return static_cast<double>(wins) / v + std::sqrt(numerator / v);
+  return value / v + parent / std::sqrt(v);
 }
 
 }  // namespace uct

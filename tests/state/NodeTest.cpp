@@ -49,7 +49,7 @@ TEST_F(NodeTest, UctIsInfiniteUnvisitedAndTheFormulaOnceVisited) {
             static_cast<double>(wins) / visits + std::sqrt(2.0 * std::log(parentVisits) / visits);
         EXPECT_DOUBLE_EQ(child->getUCT(), expected)
             << wins << '/' << visits << " of " << parentVisits;
-        EXPECT_EQ(child->getUCT(), child->getUCT(uct::explorationNumerator(parentVisits)));
+        EXPECT_EQ(child->getUCT(), child->getUCT(uct::parentTerm(parentVisits)));
       }
     }
   }
