@@ -47,8 +47,24 @@ void expand(Node* node);
 
 // Adds result (1 or 2 the winner, -1 a tie) to the counters and to every node
 // from node up to the top of the tree: a visit each, and a win for each node
-// whose move the winner made.
+// whose move the winner made (a tie is counted as a tie, never a win). Above
+// the root of a running SearchScope the results wait for the scope's end.
 void backpropogate(Node* node, int result);
+
+// While a SearchScope lives, back-propagation stops at its root and keeps the
+// results for the positions above it (the earlier positions of the game),
+// which get them all at once when the scope ends or flushAboveRoot() is
+// called: a search on a late position then does not walk the whole game for
+// every result. Counts above the root are only current after that.
+class SearchScope {
+ public:
+  explicit SearchScope(Node* root);
+  ~SearchScope();
+  SearchScope(const SearchScope&) = delete;
+  SearchScope& operator=(const SearchScope&) = delete;
+};
+// Adds the results kept for the positions above the search root to them.
+void flushAboveRoot();
 
 // Plays the game on from node's position with random moves, taking any win
 // of the game in one move in the quadrant being played, and returns the

@@ -29,6 +29,7 @@ Clock::time_point deadlineAfter(Clock::time_point start, double seconds) {
 // Runs iterations while the pool can take any expansion, at most capacity + 1
 // of them, and (after the minimal search) until the deadline.
 void search(Node* root, Clock::time_point deadline) {
+  const SearchScope scope(root);
   std::uint64_t count = 0;
   while (NodePool::size() > kFreeNodeThreshold) {
     select(root);

@@ -117,23 +117,62 @@ void expand(Node* node) {
   expandAt(node, node->position());
 }
 
-void backpropogate(Node* node, int result) {
-  if (result == -1) {
-    ++numTies;
-    for (Node* x = node; x != nullptr; x = x->getParent()) {
-      x->incrementTies(1);
-      x->incrementVisits(1);
+namespace {
+
+// Results kept for the positions above the search root (see SearchScope).
+struct AboveRoot {
+  Node* root = nullptr;
+  std::int32_t visits = 0;
+  std::int32_t ties = 0;
+  std::int32_t winsOfRootMover = 0;  // wins of the player who made the root's move
+  std::int32_t winsOfOther = 0;
+};
+AboveRoot above;
+
+}  // namespace
+
+SearchScope::SearchScope(Node* root) {
+  flushAboveRoot();
+  above.root = root;
+}
+
+SearchScope::~SearchScope() { flushAboveRoot(); }
+
+void flushAboveRoot() {
+  if (above.root != nullptr && above.visits != 0) {
+    // Players alternate going up: the root's parent was reached by the other
+    // player's move, its grandparent by the root mover's, and so on.
+    bool rootMover = false;
+    for (Node* x = above.root->getParent(); x != nullptr; x = x->getParent()) {
+      x->incrementWins(rootMover ? above.winsOfRootMover : above.winsOfOther);
+      x->incrementTies(above.ties);
+      x->incrementVisits(above.visits);
+      rootMover = !rootMover;
     }
-    return;
   }
+  above = AboveRoot{};
+}
+
+void backpropogate(Node* node, int result) {
   if (result == 1) ++numP1Wins;
   if (result == 2) ++numP2Wins;
+  if (result == -1) ++numTies;
   // Players alternate level by level, so the winner made the moves of every
   // other node on the path: which ones follows from the starting node alone.
+  // A tie is a visit and no win for every node.
+  const bool tie = result == -1;
   bool winnerMovedHere = result == node->getPlayer();
   for (Node* x = node; x != nullptr; x = x->getParent()) {
-    if (winnerMovedHere) x->incrementWins(1);
+    if (tie) x->incrementTies(1);
+    else if (winnerMovedHere) x->incrementWins(1);
     x->incrementVisits(1);
+    if (x == above.root) {
+      ++above.visits;
+      if (tie) ++above.ties;
+      else if (winnerMovedHere) ++above.winsOfRootMover;
+      else ++above.winsOfOther;
+      return;
+    }
     winnerMovedHere = !winnerMovedHere;
   }
 }

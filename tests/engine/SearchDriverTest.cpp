@@ -149,3 +149,40 @@ TEST_F(SearchDriverTest, SearchFillsThePoolAndReportsWhatItCounted) {
 }
 
 }  // namespace
+
+namespace {
+
+// The positions above the searched one get their results when each search
+// ends, all at once: afterwards they must hold exactly what a walk to the top
+// for every result would have given them.
+TEST_F(SearchDriverTest, PositionsAboveTheRootGetEveryResultOfTheSearch) {
+  NodePool::setMaxSize(60000);
+  std::unique_ptr<Node> top(new Node());
+  Node* root = play(top.get(), "40 04 45 54 48");
+  for (int i = 0; i < 200; ++i) select(top.get());  // counts above the root beforehand
+  struct Counts {
+    std::int32_t visits, wins, ties;
+  };
+  std::vector<Node*> path;
+  std::vector<Counts> before;
+  for (Node* x = root; x != nullptr; x = x->getParent()) {
+    path.push_back(x);
+    before.push_back({x->getNumVisits(), x->getNumWins(), x->getNumTies()});
+  }
+  {
+    const StdStreamCapture quiet;
+    (void)getMove(root, 0.05);
+  }
+  const std::int32_t visits = root->getNumVisits() - before[0].visits;
+  const std::int32_t wins = root->getNumWins() - before[0].wins;
+  const std::int32_t ties = root->getNumTies() - before[0].ties;
+  ASSERT_GT(visits, 0);
+  for (std::size_t d = 1; d < path.size(); ++d) {
+    SCOPED_TRACE(d);
+    EXPECT_EQ(path[d]->getNumVisits() - before[d].visits, visits);
+    EXPECT_EQ(path[d]->getNumTies() - before[d].ties, ties);
+    EXPECT_EQ(path[d]->getNumWins() - before[d].wins, d % 2 == 0 ? wins : visits - wins - ties);
+  }
+}
+
+}  // namespace
