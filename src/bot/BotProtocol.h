@@ -1,0 +1,35 @@
+#pragma once
+
+#include <iosfwd>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+// The engine behind the arena protocol of ultimate tic-tac-toe bots. Each
+// turn the bot reads the opponent's last move as "row col" ("-1 -1" when the
+// bot moves first), the number of valid actions and that many "row col"
+// lines, and answers one line "row col" followed by informative figures.
+
+struct BotSettings {
+  // Thinking time per move, counted from the moment a turn's first line is read.
+  double seconds = 0.1;
+};
+
+// Usage text of the program, several lines ending in a line end.
+std::string botUsage();
+
+// Reads the command-line arguments after the program name: an optional
+// thinking time in seconds, then NAME=VALUE pairs that go to
+// setSearchParameter in order. Returns a one-line message (without line end)
+// for the first argument that is wrong; settings and the parameters set
+// before it keep what they got.
+std::optional<std::string> configureBot(std::span<const std::string_view> args, BotSettings& settings);
+
+// Plays one game: reads turns from in until a clean end of input between two
+// turns (returns 0) and writes each answer to out as one flushed line. Bad
+// input (a malformed line, an illegal opponent move, a list of valid actions
+// that differs from the board's, end of input inside a turn) or a failed
+// search writes one line to err and returns 1. The engine's own reports are
+// kept off std::cout meanwhile; the game tree is freed before returning.
+int runBot(std::istream& in, std::ostream& out, std::ostream& err, const BotSettings& settings);
