@@ -57,7 +57,7 @@ void forget(const Node* node) {
 }  // namespace
 
 Node::Children::Children(Node& owner) : owner_(&owner) {
-  if (!owner.listed_) owner.makeListed();
+  if (!owner.listed()) owner.makeListed();
   data_ = owner.list();
 }
 
@@ -80,11 +80,11 @@ void Node::makeListed() {
   Node** entries = lists().arrays[id].get();
   for (unsigned i = 0; i < numChildren_; ++i) entries[i] = NodePool::at(children_ + i);
   children_ = id;
-  listed_ = 1;
+  flags_ |= kListed;
 }
 
 void Node::releaseChildren() {
-  if (listed_) {
+  if (listed()) {
     Node** entries = list();
     for (unsigned i = 0; i < numChildren_; ++i) delete entries[i];
     giveBackList(children_);
@@ -95,7 +95,7 @@ void Node::releaseChildren() {
   }
   children_ = 0;
   numChildren_ = 0;
-  listed_ = 0;
+  flags_ &= static_cast<std::uint8_t>(~kListed);
 }
 
 void Node::init(int global, int local, Node* parent, bool /*evaluate*/) {
@@ -113,6 +113,7 @@ void Node::init(int global, int local, Node* parent, bool /*evaluate*/) {
   visits_ = 0;
   wins_ = 0;
   ties_ = 0;
+  flags_ = 0;
 }
 
 Position Node::position() const {
@@ -138,16 +139,16 @@ double Node::getUCT() const {
 
 void Node::setNumChildren(std::uint32_t n) {
   if (numChildren_ + n > kMaxChildren) throw std::length_error("more than 81 children");
-  if (!listed_) makeListed();
+  if (!listed()) makeListed();
 }
 
 void Node::addChild(Node* child) {
   if (numChildren_ >= kMaxChildren) throw std::length_error("more than 81 children");
-  if (!listed_) makeListed();
+  if (!listed()) makeListed();
   list()[numChildren_++] = child;
 }
 
-void Node::addChildren(const std::uint8_t* moveCodes, unsigned count) {
+void Node::addChildren(const std::uint8_t* moveCodes, unsigned count, const std::int8_t* priors) {
   if (count == 0) return;
   if (numChildren_ != 0) throw std::logic_error("node already has children");
   if (count > kMaxChildren) throw std::length_error("more than 81 children");
@@ -158,9 +159,11 @@ void Node::addChildren(const std::uint8_t* moveCodes, unsigned count) {
     child->parent_ = self;
     child->move_ = moveCodes[i];
     child->depth_ = static_cast<std::uint8_t>(depth_ + 1);
+    if (priors != nullptr && priors[i] != 0)
+      child->flags_ = static_cast<std::uint8_t>((priors[i] + 4) << 1);
   }
-  if (listed_) giveBackList(children_);
-  listed_ = 0;
+  if (listed()) giveBackList(children_);
+  flags_ &= static_cast<std::uint8_t>(~kListed);
   children_ = first;
   numChildren_ = static_cast<std::uint8_t>(count);
 }
@@ -173,15 +176,15 @@ void Node::setChild(const Move& move) {
     if (c == nullptr) continue;
     if (keep == nullptr && c->move_ == code) {
       keep = c;
-    } else if (listed_) {
+    } else if (listed()) {
       delete c;
     } else {
       c->~Node();
       NodePool::deallocateRun(children_ + i, 1);
     }
   }
-  if (listed_) giveBackList(children_);
-  listed_ = 0;
+  if (listed()) giveBackList(children_);
+  flags_ &= static_cast<std::uint8_t>(~kListed);
   numChildren_ = 0;  // consistent even if making the new child throws
   if (keep == nullptr) {
     keep = new Node();

@@ -25,7 +25,8 @@
 //   uint8   numChildren  at most 81
 //   uint8   move         9 * quadrant + cell, 0xFF for the initial position
 //   uint8   depth        moves from the initial position
-//   uint8   listed       children kept as a list of pointers, not a run
+//   uint8   flags        bit 0: children kept as a list of pointers, not a
+//                        a run; bits 1-3: the move's prior + 4 (see getPrior)
 //
 // Expansion lays a node's children side by side in the pool (a run), which is
 // what the search scans. When a caller asks for the children sequence itself
@@ -88,7 +89,16 @@ class Node {
   // visited, uct::policy.unvisited before. Never NaN.
   double getUCT() const;
   // The same score with the parent's part already worked out, for scans.
-  double getUCT(double parentTerm) const { return uct::score(wins_, ties_, visits_, parentTerm); }
+  double getUCT(double parentTerm) const {
+    return uct::score(wins_, ties_, visits_, parentTerm, getPrior());
+  }
+
+  // A small judgement of the move that led here, -3 (bad) to 3 (good), made
+  // from cheap features when the node was created; 0 when none was given.
+  int getPrior() const {
+    const int field = (flags_ >> 1) & 7;
+    return field == 0 ? 0 : field - 4;
+  }
 
   // Who made this node's move: 1 or 2 (2 for the initial position).
   int getPlayer() const { return (depth_ & 1u) ? 1 : 2; }
@@ -116,9 +126,9 @@ class Node {
   // The first child when the children are a run of adjacent nodes, else null:
   // child i is then runBegin()[i]. For scans that read siblings in order.
   const Node* runBegin() const {
-    return listed_ || numChildren_ == 0 ? nullptr : NodePool::at(children_);
+    return listed() || numChildren_ == 0 ? nullptr : NodePool::at(children_);
   }
-  Node* runBegin() { return listed_ || numChildren_ == 0 ? nullptr : NodePool::at(children_); }
+  Node* runBegin() { return listed() || numChildren_ == 0 ? nullptr : NodePool::at(children_); }
 
   // Makes room for n more children about to be added one by one. Throws
   // std::length_error beyond 81 children.
@@ -126,9 +136,11 @@ class Node {
   // Appends a child. Throws std::length_error beyond 81 children.
   void addChild(Node* child);
   // Gives a childless node one child per move code (9 * quadrant + cell), in
-  // order, as one run of adjacent pool nodes. Throws std::bad_alloc, adding
-  // nothing, when the pool has fewer free nodes than moves.
-  void addChildren(const std::uint8_t* moveCodes, unsigned count);
+  // order, as one run of adjacent pool nodes, with the priors given (-3 to 3;
+  // none means 0). Throws std::bad_alloc, adding nothing, when the pool has
+  // fewer free nodes than moves.
+  void addChildren(const std::uint8_t* moveCodes, unsigned count,
+                   const std::int8_t* priors = nullptr);
 
   // Moves to the position after move: reuses the child for that move if there
   // is one (keeping its searched subtree), makes it otherwise, and hands every
@@ -163,7 +175,10 @@ class Node {
   std::uint8_t numChildren_ = 0;
   std::uint8_t move_ = kNoMove;
   std::uint8_t depth_ = 0;
-  std::uint8_t listed_ = 0;
+  std::uint8_t flags_ = 0;
+
+  static constexpr std::uint8_t kListed = 1;
+  bool listed() const { return flags_ & kListed; }
 
   Node** list() const;
   void makeListed();
@@ -182,5 +197,5 @@ inline std::uint32_t NodePool::indexOf(const Node* node) {
 }
 
 inline Node* Node::getChild(std::size_t i) const {
-  return listed_ ? list()[i] : NodePool::at(children_ + static_cast<std::uint32_t>(i));
+  return listed() ? list()[i] : NodePool::at(children_ + static_cast<std::uint32_t>(i));
 }

@@ -18,6 +18,8 @@ struct Policy {
   double tieValue = 0.0;
   // Score of a child without visits; the default tries every child once first.
   double unvisited = std::numeric_limits<double>::infinity();
+  // Weight of a move's prior (-3 to 3), as a bonus that fades with visits.
+  double priorWeight = 0.0;
 };
 
 // The policy every score is computed with. Change it only between searches.
@@ -54,18 +56,23 @@ inline double parentTerm(std::int32_t parentVisits) {
   return policy.exploration * rootLog;
 }
 
-// Score of a child with these counts under a parent whose parentTerm is given:
-// policy.unvisited for no visits, else (wins + tieValue * ties) / visits +
-// parentTerm / sqrt(visits). Never NaN for counts that are not negative.
-inline double score(std::int32_t wins, std::int32_t ties, std::int32_t visits, double parent) {
-  if (visits <= 0) return policy.unvisited;
+// Score of a child with these counts and prior under a parent whose
+// parentTerm is given: (wins + tieValue * ties) / visits + parentTerm /
+// sqrt(visits) + priorWeight * (prior + 3) / (visits + 1), or policy.unvisited
+// plus that bonus without visits. The bonus is never negative, so a visited
+// child under a parent with more than one visit always scores above 0. Never
+// NaN for counts that are not negative.
+inline double score(std::int32_t wins, std::int32_t ties, std::int32_t visits, double parent,
+                    int prior = 0) {
+  const double bonus = policy.priorWeight * static_cast<double>(prior + 3);
+  if (visits <= 0) return policy.unvisited + bonus;
   const double value = static_cast<double>(wins) + policy.tieValue * static_cast<double>(ties);
-  if (visits < kTableSize) {
+  if (visits < kTableSize - 1) {
     const Reciprocals& r = kReciprocals[visits];
-    return value * r.inverse + parent * r.inverseRoot;
+    return value * r.inverse + parent * r.inverseRoot + bonus * kReciprocals[visits + 1].inverse;
   }
   const double v = static_cast<double>(visits);
-  return value / v + parent / std::sqrt(v);
+  return value / v + parent / std::sqrt(v) + bonus / (v + 1.0);
 }
 
 }  // namespace uct
