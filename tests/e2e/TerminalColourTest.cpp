@@ -93,6 +93,12 @@ TEST(TerminalColour, PipesGetNoEscapeCodes) {
     EXPECT_EQ(r.out.find('\x1b'), std::string::npos);
     EXPECT_EQ(r.err.find('\x1b'), std::string::npos);
   }
+  for (const char* option : {"--help", "--version"}) {
+    SCOPED_TRACE(option);
+    const SessionResult r = runProcess(binary, {"uttt", option}, withNoColor(std::nullopt));
+    EXPECT_NE(r.out, "");
+    EXPECT_EQ(r.out.find('\x1b'), std::string::npos);
+  }
 }
 
 }  // namespace
