@@ -94,9 +94,15 @@ const char* quadrantName(int q) {
   return kNames[q];
 }
 
-// Whether the horizontal rule r (0 above the top band, 3 below the bottom
-// one) is an edge of quadrant q in column c.
-bool edgeOf(int q, int r, int c) { return q >= 0 && q % 3 == c && (q / 3 == r || q / 3 + 1 == r); }
+// The frame of the forced quadrant q (-1 for none). Rules are numbered 0-3
+// from the top, bars and corners 0-3 from the left; line i borders the band
+// or column k when it is just before or just after it.
+bool borders(int i, int k) { return i == k || i == k + 1; }
+bool frameCorner(int q, int rule, int corner) {
+  return q >= 0 && borders(rule, q / 3) && borders(corner, q % 3);
+}
+bool frameEdge(int q, int rule, int column) { return q >= 0 && q % 3 == column && borders(rule, q / 3); }
+bool frameBar(int q, int band, int bar) { return q >= 0 && q / 3 == band && borders(bar, q % 3); }
 
 // The text beside the board, one entry per line of the board.
 struct Side {
@@ -169,11 +175,11 @@ std::string ruleLine(int r, int forced, bool colour) {
   Painter p(colour);
   p.put(' ');
   for (int c = 0; c < 3; ++c) {
-    const bool edge = edgeOf(forced, r, c);
-    p.put('+', edge || edgeOf(forced, r, c - 1) ? kForced : kPlain);
+    const bool edge = frameEdge(forced, r, c);
+    p.put('+', frameCorner(forced, r, c) ? kForced : kPlain);
     p.put(edge ? "=======" : "-------", edge ? kForced : kPlain);
   }
-  p.put('+', edgeOf(forced, r, 2) ? kForced : kPlain);
+  p.put('+', frameCorner(forced, r, 3) ? kForced : kPlain);
   return p.take();
 }
 
@@ -187,8 +193,7 @@ std::string cellLine(const Board2D& board, const Quadrant& states, int band, int
   p.put(' ');
   for (int qc = 0; qc < 3; ++qc) {
     const int q = 3 * band + qc;
-    const bool framed = forced >= 0 && forced / 3 == band && (forced % 3 == qc || forced % 3 == qc - 1);
-    p.put('|', framed ? kForced : kPlain);
+    p.put('|', frameBar(forced, band, qc) ? kForced : kPlain);
 
     std::string interior = "       ";
     int lastColumn = -1;
@@ -215,7 +220,7 @@ std::string cellLine(const Board2D& board, const Quadrant& states, int band, int
       p.put(interior[k], style);
     }
   }
-  p.put('|', forced >= 0 && forced / 3 == band && forced % 3 == 2 ? kForced : kPlain);
+  p.put('|', frameBar(forced, band, 3) ? kForced : kPlain);
   return p.take();
 }
 

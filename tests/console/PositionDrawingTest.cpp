@@ -24,28 +24,6 @@ std::string drawnPlain(const Node& node) {
 
 bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
-TEST(PositionDrawing, GoldenAfterTwoMoves) {
-  reference::Game moves;
-  moves.play(4, 4);
-  moves.play(4, 8);
-  Node root;
-  EXPECT_EQ(drawnPlain(*reference::replay(&root, moves)),
-            "\n"
-            " +-------+-------+-------+\n"
-            " | . . . | . . . | . . . |    quadrants     cells\n"
-            " | . . . | . . . | . . . |      0 1 2       0 1 2\n"
-            " | . . . | . . . | . . . |      3 4 5       3 4 5\n"
-            " +-------+-------+-------+      6 7 8       6 7 8\n"
-            " | . . . | . . . | . . . |\n"
-            " | . . . | . X . | . . . |    X player 1, O player 2, # closed\n"
-            " | . . . | . .[O]| . . . |    move: quadrant then cell, e.g. 4 0\n"
-            " +-------+-------+=======+\n"
-            " | . . . | . . . | . . . |    X to move: play in quadrant 8 (the bottom right)\n"
-            " | . . . | . . . | . . . |    last move [O]: quadrant 4, cell 8\n"
-            " | . . . | . . . | . . . |\n"
-            " +-------+-------+=======+\n");
-}
-
 TEST(PositionDrawing, TheStartHasNoLastMoveAndAFreeChoice) {
   const std::string text = drawnPlain(Node());
   EXPECT_TRUE(bracketedCells(text).empty());
