@@ -7,16 +7,12 @@
 #include "ConsoleInput.h"
 #include "Game.h"
 #include "Modes.h"
+#include "PositionDrawing.h"
+#include "Terminal.h"
 
 namespace {
 
-void printPosition() {
-  Board2D board = make_Board2D();
-  game->buildBoard2D(board);
-  Quadrant states = make_Quadrant();
-  game->buildQuadrant(states);
-  print(std::cout, board, states, false);
-}
+void showPosition(bool colour) { printPosition(std::cout, *game, colour); }
 
 // One attempt at the side: anything but 1 or 2 ends the game.
 int askSide(std::string& line) {
@@ -46,9 +42,9 @@ double askThinkingTime(std::string& line) {
 
 // Reads move lines until one is legal; false when input ends first. Wrong
 // lines get their message and the board and prompt again.
-bool readHumanMove(std::string& line, Move& move) {
+bool readHumanMove(std::string& line, Move& move, bool colour) {
   for (;;) {
-    printPosition();
+    showPosition(colour);
     std::cout << "Enter Move:   ";
     if (!consoleInput::readLine(line)) return false;
     std::istringstream in(line);
@@ -76,19 +72,19 @@ bool readHumanMove(std::string& line, Move& move) {
   }
 }
 
-void dialogue(std::string& line) {
+void dialogue(std::string& line, bool colour) {
   const int side = askSide(line);
   const double seconds = askThinkingTime(line);
   if (side == 2) game = AI_move(game, seconds);
   while (game->getWinner() == 0) {
     Move move;
-    if (!readHumanMove(line, move)) break;
+    if (!readHumanMove(line, move, colour)) break;
     game->setChild(move);
     game = game->getChildren().back();
-    printPosition();
+    showPosition(colour);
     if (game->getWinner() == 0) game = AI_move(game, seconds);
   }
-  printPosition();
+  showPosition(colour);
   std::cout << "Winner:  " << game->getWinner() << std::endl << std::endl;
 }
 
@@ -101,7 +97,8 @@ void play() {
     // Expanding the initial position before the first prompt gives the
     // computer a tree to start from whichever side it plays.
     select(game);
-    dialogue(line);
+    // Colour only on a terminal: pipes and files get plain text.
+    dialogue(line, terminal::stdoutWantsColour());
   } catch (const std::string& message) {
     std::cerr << message << std::endl;
   } catch (const char* message) {

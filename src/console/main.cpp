@@ -1,11 +1,15 @@
 #include <cstdlib>
 #include <ctime>
+#include <iostream>
 #include <string_view>
 
 #include "Modes.h"
+#include "Usage.h"
 
-// Picks the mode: the first argument (the program's own name included) that is
-// exactly "-a" or "-s" decides; without one, the interactive game runs.
+// Picks the mode: the first argument (the program's own name included) that
+// is exactly "-a", "-s", "-h", "--help" or "--version" decides; without one,
+// the interactive game runs. So "uttt -s --help" plays self-play and
+// "uttt --help -s" prints the usage.
 int main(int argc, char* argv[]) {
   std::srand(static_cast<unsigned>(std::time(nullptr)));
   for (int i = 0; i < argc; ++i) {
@@ -16,6 +20,14 @@ int main(int argc, char* argv[]) {
     }
     if (arg == "-s") {
       for (int n = 0; n < 20; ++n) selfPlay();
+      return 0;
+    }
+    if (arg == "-h" || arg == "--help") {
+      printUsage(std::cout);
+      return 0;
+    }
+    if (arg == "--version") {
+      printVersion(std::cout);
       return 0;
     }
   }

@@ -52,6 +52,9 @@ Move firstLegal(const Node& node) {
 
 class InteractiveGameTest : public ::testing::Test {
  protected:
+  // Standard output may be a terminal when the tests are run by hand; the
+  // expected boards are plain.
+  void SetUp() override { ::setenv("NO_COLOR", "1", 1); }
   void TearDown() override {
     EXPECT_EQ(game, nullptr);
     NodePool::setMaxSize(NodePool::kDefaultCapacity);

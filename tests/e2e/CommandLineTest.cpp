@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 
+#include <chrono>
 #include <filesystem>
 #include <sstream>
 #include <string>
@@ -42,7 +43,9 @@ std::string analysedRecord() {
 
 TEST(CommandLine, WithoutAnExactModeArgumentTheInteractiveGameRuns) {
   for (const std::vector<std::string>& argv : std::vector<std::vector<std::string>>{
-           {"uttt"}, {"uttt", "-ax"}, {"uttt", "-s2", "a", "s"}, {"uttt", "--a", " -s", "-A"}, {"-a-s"}}) {
+           {"uttt"}, {"uttt", "-ax"}, {"uttt", "-s2", "a", "s"}, {"uttt", "--a", " -s", "-A"}, {"-a-s"},
+           {"uttt", "--"}, {"uttt", "help"}, {"uttt", "-help"}, {"uttt", "--HELP"}, {"uttt", "-hx"},
+           {"uttt", "--h"}, {"uttt", "--version2"}, {"uttt", "-V"}, {"uttt", "version"}}) {
     SCOPED_TRACE(joined(argv));
     const SessionResult r = runUttt(argv, "");
     EXPECT_EQ(r.out, kInteractiveStart);
@@ -55,7 +58,8 @@ TEST(CommandLine, WithoutAnExactModeArgumentTheInteractiveGameRuns) {
 // name included.
 TEST(CommandLine, TheFirstExactAnalyserArgumentRunsTheAnalyser) {
   for (const std::vector<std::string>& argv : std::vector<std::vector<std::string>>{
-           {"uttt", "-a"}, {"uttt", "-a", "-s"}, {"uttt", "x", "-a", "-s"}, {"-a"}, {"-a", "-s"}}) {
+           {"uttt", "-a"}, {"uttt", "-a", "-s"}, {"uttt", "x", "-a", "-s"}, {"-a"}, {"-a", "-s"},
+           {"uttt", "-a", "--help"}, {"uttt", "-a", "--version"}}) {
     SCOPED_TRACE(joined(argv));
     const SessionResult r = runUttt(argv, "40 13\n");
     EXPECT_EQ(r.out, analysedRecord());
@@ -72,7 +76,7 @@ TEST(CommandLine, TheFirstExactSelfPlayArgumentStartsSelfPlay) {
   print(board, make_Board2D(), make_Quadrant(), true);
   const std::string expected = board.str() + "Getting Move\n";
   for (const std::vector<std::string>& argv : std::vector<std::vector<std::string>>{
-           {"uttt", "-s"}, {"uttt", "-s", "-a"}, {"uttt", "-x", "-s"}, {"-s"}, {"-s", "-a"}}) {
+           {"uttt", "-s"}, {"uttt", "-s", "-a"}, {"uttt", "-x", "-s"}, {"-s"}, {"-s", "-a"}, {"uttt", "-s", "-h"}}) {
     SCOPED_TRACE(joined(argv));
     TempDir dir;
     ProcessOptions options;
@@ -86,6 +90,50 @@ TEST(CommandLine, TheFirstExactSelfPlayArgumentStartsSelfPlay) {
     EXPECT_EQ(r.out.substr(0, expected.size()), expected);
     EXPECT_EQ(r.err, "");
     EXPECT_FALSE(std::filesystem::exists(dir.file("RecordedGames.txt")));
+  }
+}
+
+// Help and version read no input: standard input stays open, so a program
+// that went on to a mode would hang until the timeout.
+SessionResult runWithoutInput(const std::vector<std::string>& argv) {
+  ProcessOptions options;
+  options.keepInputOpen = true;
+  options.timeout = std::chrono::seconds(20);
+  return runProcess(binaryFromEnvironment("UTTT_BINARY"), argv, options);
+}
+
+// The first entry that is -h or --help, before any other option, prints the
+// usage on standard output and ends with status 0.
+TEST(CommandLine, HelpPrintsAShortUsage) {
+  const SessionResult reference = runWithoutInput({"uttt", "--help"});
+  const std::string& usage = reference.out;
+  EXPECT_EQ(usage.rfind("Usage: uttt", 0), 0u) << usage;
+  for (const char* part : {" -a ", " -s ", " -h, --help ", " --version ", "RecordedGames.txt", "\"4 0\""})
+    EXPECT_NE(usage.find(part), std::string::npos) << part;
+  std::istringstream lines(usage);
+  for (std::string line; std::getline(lines, line);) EXPECT_LE(line.size(), 80u) << line;
+
+  for (const std::vector<std::string>& argv : std::vector<std::vector<std::string>>{
+           {"uttt", "-h"}, {"uttt", "--help"}, {"uttt", "--help", "-s"}, {"uttt", "x", "-h", "-a"},
+           {"uttt", "-h", "--version"}, {"--help"}, {"-h", "-s"}}) {
+    SCOPED_TRACE(joined(argv));
+    const SessionResult r = runWithoutInput(argv);
+    EXPECT_FALSE(r.timedOut);
+    EXPECT_EQ(r.out, usage);
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(r.exitStatus, 0);
+  }
+}
+
+TEST(CommandLine, VersionPrintsTheProjectVersion) {
+  for (const std::vector<std::string>& argv : std::vector<std::vector<std::string>>{
+           {"uttt", "--version"}, {"uttt", "--version", "-a"}, {"uttt", "-x", "--version", "--help"}, {"--version"}}) {
+    SCOPED_TRACE(joined(argv));
+    const SessionResult r = runWithoutInput(argv);
+    EXPECT_FALSE(r.timedOut);
+    EXPECT_EQ(r.out, std::string("uttt ") + UTTT_VERSION + "\n");
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(r.exitStatus, 0);
   }
 }
 

@@ -10,8 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "GameFixtures.h"
 #include "Board.h"
+#include "DrawingReader.h"
+#include "GameFixtures.h"
 #include "Node.h"
 #include "ProcessRunner.h"
 
@@ -162,6 +163,38 @@ TEST(InteractiveSession, EndOfInputAtTheTimeOrMovePromptEndsWithWinnerZero) {
     EXPECT_EQ(r.err, "");
     EXPECT_EQ(r.exitStatus, 0);
   }
+}
+
+// Read from the text alone: the board before each move shows the last move,
+// the person's and the computer's, and where the next one must go.
+TEST(InteractiveSession, BoardsShowTheLastMoveAndWhereToPlay) {
+  const SessionResult r = runGame("1\n0.01\n4 4\n");
+  const std::string prompt = "Enter Move:   ";
+  const std::size_t firstPrompt = r.out.find(prompt);
+  std::size_t report = r.out.find("Getting Move\n");
+  ASSERT_NE(report, std::string::npos) << r.out;
+  const std::string start = r.out.substr(std::string(kOpening).size(), firstPrompt - std::string(kOpening).size());
+  const std::string afterPerson = r.out.substr(firstPrompt + prompt.size(), report - firstPrompt - prompt.size());
+  std::string why;
+  const std::optional<TurnReport> turn = readTurnReport(r.out, report, why);
+  ASSERT_TRUE(turn) << why;
+  const std::string afterComputer = r.out.substr(report, r.out.find(prompt, report) - report);
+
+  EXPECT_TRUE(bracketedCells(start).empty());
+  EXPECT_TRUE(framedQuadrants(start).empty());
+  EXPECT_NE(start.find("    X to move: play in any open quadrant\n"), std::string::npos) << start;
+
+  EXPECT_EQ(bracketedCells(afterPerson), std::vector<Move>{Move(4, 4)});
+  EXPECT_EQ(framedQuadrants(afterPerson), std::vector<int>{4});
+  EXPECT_NE(afterPerson.find("    O to move: play in quadrant 4 (the centre)\n"), std::string::npos) << afterPerson;
+
+  const Move answer = turn->move;
+  EXPECT_EQ(bracketedCells(afterComputer), std::vector<Move>{answer});
+  EXPECT_EQ(framedQuadrants(afterComputer), std::vector<int>{answer.local});
+  EXPECT_NE(afterComputer.find("    X to move: play in quadrant " + std::to_string(answer.local) + " ("),
+            std::string::npos)
+      << afterComputer;
+  EXPECT_EQ(r.out.substr(r.out.size() - 12), "Winner:  0\n\n");
 }
 
 TEST(InteractiveSession, WrongMoveLinesGetTheirMessageAndAnotherPrompt) {

@@ -7,6 +7,7 @@
 #include "Board.h"
 #include "Game.h"
 #include "Node.h"
+#include "PositionDrawing.h"
 #include "Random.h"
 
 // Small helpers shared by the front end's tests.
@@ -19,14 +20,19 @@ inline void seedEverything(unsigned seed) {
   playoutRandom().reseed(seed);
 }
 
-// The board of node as the program draws it with print(); showStates as the
-// caller of print passes it (false in the interactive game, true elsewhere).
+// The board of node as the program draws it, without colour: as the
+// interactive game shows it (the last move, who moves next and where), or
+// with showStates as self-play does.
 inline std::string drawing(const Node& node, bool showStates = false) {
+  std::ostringstream out;
+  if (!showStates) {
+    printPosition(out, node, false);
+    return out.str();
+  }
   Board2D board = make_Board2D();
   node.buildBoard2D(board);
   Quadrant states = make_Quadrant();
   node.buildQuadrant(states);
-  std::ostringstream out;
-  print(out, board, states, showStates);
+  print(out, board, states, true);
   return out.str();
 }

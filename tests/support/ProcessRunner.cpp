@@ -137,18 +137,11 @@ SessionResult runProcess(const std::string& path, const std::vector<std::string>
   // A program that stops reading early must not take the test down with it.
   ::signal(SIGPIPE, SIG_IGN);
   Pipe in, out, err;
-  std::vector<char*> args;
-  for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-  args.push_back(nullptr);
-
   const pid_t pid = ::fork();
   if (pid < 0) fail("fork");
   if (pid == 0) {
-    ::signal(SIGPIPE, SIG_DFL);
     if (::dup2(in.read, 0) < 0 || ::dup2(out.write, 1) < 0 || ::dup2(err.write, 2) < 0) ::_exit(126);
-    if (!options.cwd.empty() && ::chdir(options.cwd.c_str()) != 0) ::_exit(126);
-    ::execv(path.c_str(), args.data());
-    ::_exit(127);
+    execChild(path, argv, options);
   }
   closeFd(in.read);
   closeFd(out.write);
@@ -198,14 +191,31 @@ SessionResult runProcess(const std::string& path, const std::vector<std::string>
     }
   }
   closeFd(in.write);
+  waitForExit(pid, result);
+  return result;
+}
 
+void waitForExit(int pid, SessionResult& result) {
   int status = 0;
   while (::waitpid(pid, &status, 0) < 0) {
     if (errno != EINTR) fail("waitpid");
   }
   if (WIFEXITED(status)) result.exitStatus = WEXITSTATUS(status);
   if (WIFSIGNALED(status)) result.signal = WTERMSIG(status);
-  return result;
+}
+
+void execChild(const std::string& path, const std::vector<std::string>& argv, const ProcessOptions& options) {
+  ::signal(SIGPIPE, SIG_DFL);
+  if (!options.cwd.empty() && ::chdir(options.cwd.c_str()) != 0) ::_exit(126);
+  for (const auto& [name, value] : options.environment) {
+    const int failed = value ? ::setenv(name.c_str(), value->c_str(), 1) : ::unsetenv(name.c_str());
+    if (failed != 0) ::_exit(126);
+  }
+  std::vector<char*> args;
+  for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+  args.push_back(nullptr);
+  ::execv(path.c_str(), args.data());
+  ::_exit(127);
 }
 
 std::string binaryFromEnvironment(const char* name) {

@@ -5,6 +5,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "Move.h"
@@ -36,12 +37,24 @@ struct ProcessOptions {
   // When not empty, the process is killed as soon as its standard output
   // holds this text.
   std::string stopWhenOutput;
+  // Changes to the environment the process inherits: each name is set to its
+  // value, or removed when the value is nullopt.
+  std::vector<std::pair<std::string, std::optional<std::string>>> environment;
 };
 
 // Runs the executable at path with the full argument vector argv (argv[0],
 // the name the program sees, included) and waits for it to end.
 SessionResult runProcess(const std::string& path, const std::vector<std::string>& argv,
                          const ProcessOptions& options);
+
+// For a forked child: moves to options.cwd, applies options.environment and
+// runs the executable at path with argv. Never returns; the child exits with
+// 126 when it cannot set up and 127 when the program cannot be run.
+[[noreturn]] void execChild(const std::string& path, const std::vector<std::string>& argv,
+                            const ProcessOptions& options);
+
+// Waits for the child process pid to end and records how it ended in result.
+void waitForExit(int pid, SessionResult& result);
 
 // The path held by the environment variable name, or a test failure naming it.
 std::string binaryFromEnvironment(const char* name);
