@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <random>
 #include <sstream>
 #include <string>
@@ -41,8 +42,8 @@ TEST(PositionDrawing, MarkersFollowTheRulesThroughWholeGames) {
   int freeAfterAMove = 0;
   for (int n = 0; n < 40; ++n) {
     reference::Game game;
-    Node root;
-    Node* node = &root;
+    const std::unique_ptr<Node> root(new Node());  // children need a parent in the pool
+    Node* node = root.get();
     for (;;) {
       const std::string text = drawnPlain(*node);
       SCOPED_TRACE("game " + std::to_string(n) + " after " + std::to_string(game.moves.size()) + " moves");
