@@ -169,6 +169,8 @@ BotProcess::Status BotProcess::readLine(std::string& line, Clock::time_point dea
   }
 }
 
+void BotProcess::closeInput() { closeFd(toBot_); }
+
 std::string BotProcess::exitDescription(Clock::time_point deadline) {
   while (!reaped_) {
     const pid_t done = ::waitpid(pid_, &status_, WNOHANG);
