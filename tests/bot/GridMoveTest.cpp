@@ -62,7 +62,7 @@ TEST(GridMove, ARestMayFollowTheNumbersWhenAllowed) {
 
 TEST(GridMove, QuotedLinesStayOnOneLine) {
   EXPECT_EQ(quoteLine("4 4"), "\"4 4\"");
-  EXPECT_EQ(quoteLine("a\tb\r\x7f"), "\"a\\x09b\\x0D\\x7F\"");
+  EXPECT_EQ(quoteLine("a\tb\r\x7f\xc3\xa9"), "\"a\\x09b\\x0D\\x7F\\xC3\\xA9\"");
   EXPECT_EQ(quoteLine(std::string(70, 'x'), 5), "\"xxxxx...\"");
 }
 
