@@ -85,9 +85,9 @@ class Arena : public std::streambuf {
       ++answersSeen_;
       std::array<int, 2> rc{};
       if (!parseIntegers(answer, rc, true)) fuzz::fail("malformed answer", answer);
-      const Move m = fromGrid({rc[0], rc[1]});
-      if (!onGrid({rc[0], rc[1]}) || !position_.isLegal(m.global, m.local)) fuzz::fail("illegal answer", answer);
-      play(m);
+      const GridSquare s{rc[0], rc[1]};
+      if (!onGrid(s) || !position_.isLegal(fromGrid(s).global, fromGrid(s).local)) fuzz::fail("illegal answer", answer);
+      play(fromGrid(s));
     }
   }
 
