@@ -22,13 +22,6 @@ TEST(MatchStats, EloOfPublishedScores) {
   EXPECT_EQ(eloFromScore(0.0), -INFINITY);
 }
 
-TEST(MatchStats, TallyScoresHalfAPointForADraw) {
-  const Tally t{60, 20, 20};
-  EXPECT_EQ(t.games(), 100);
-  EXPECT_DOUBLE_EQ(t.points(), 70.0);
-  EXPECT_DOUBLE_EQ(t.score(), 0.7);
-}
-
 // +60 =20 -20: score s = 0.7, Elo 400 log10(0.7 / 0.3) = 400 * 0.3679768 = 147.1907.
 // Per-game variance v = (60 * 0.3^2 + 20 * 0.2^2 + 20 * 0.7^2) / 100
 //                     = (5.4 + 0.8 + 9.8) / 100 = 0.16,
