@@ -5,12 +5,15 @@
 #      games: nothing may be definitely or indirectly lost, and no memory
 #      error may show;
 #   3. a short soak: several self-play games in one process on a small pool,
-#      failing on nodes that do not return to the pool or memory that grows.
+#      failing on nodes that do not return to the pool or memory that grows;
+#   4. a smoke match of the arena bot (Release build) against the seeded
+#      random mover: ten games at 10 ms a move, at least nine to be won.
 # Self-contained: it configures and builds what it needs (build/fuzz and
-# build/hardening) and installs a missing tool with apt-get. About a minute
-# and a half on two idle cores, at most about four when they are busy: each
-# fuzz target stops after FUZZ_SECONDS whatever its run count. Knobs
-# (environment): FUZZ_SECONDS (default 25), FUZZ_RUNS_ANALYZE,
+# build/hardening) and installs a missing tool with apt-get. About two
+# minutes on two idle cores, at most about five when they are busy: each
+# fuzz target stops after FUZZ_SECONDS (fuzz_bot after FUZZ_SECONDS_BOT)
+# whatever its run count. Knobs (environment): FUZZ_SECONDS (default 25),
+# FUZZ_SECONDS_BOT (default 20), FUZZ_RUNS_ANALYZE, FUZZ_RUNS_BOT,
 # FUZZ_RUNS_DIALOGUE, FUZZ_RUNS_GAME, SOAK_GAMES and SOAK_POOL.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -37,7 +40,7 @@ cmake --preset fuzz >/dev/null
 cmake --build build/fuzz
 cmake -S . -B build/hardening -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS=-g \
   -DUTTT_TESTS=OFF -DUTTT_WERROR=ON >/dev/null
-cmake --build build/hardening --target uttt uttt_soak
+cmake --build build/hardening --target uttt uttt_soak uttt_bot uttt_match uttt_random_bot
 UTTT=$ROOT/build/hardening/bin/uttt
 
 echo "== hardening: fuzzing =="
@@ -45,10 +48,10 @@ echo "== hardening: fuzzing =="
 # A crash leaves its input in build/fuzz/artifacts/ for replay and for the corpus.
 mkdir -p build/fuzz/artifacts
 fuzz_target() {
-  local name=$1 runs=$2 maxlen=$3
+  local name=$1 runs=$2 maxlen=$3 seconds=${4:-${FUZZ_SECONDS:-25}}
   mkdir -p "$WORK/corpus-$name"
   local log="$WORK/fuzz-$name.log"
-  if ! "build/fuzz/bin/fuzz_$name" -runs="$runs" -max_total_time="${FUZZ_SECONDS:-25}" \
+  if ! "build/fuzz/bin/fuzz_$name" -runs="$runs" -max_total_time="$seconds" \
       -max_len="$maxlen" -timeout=30 -print_final_stats=1 \
       -artifact_prefix="$ROOT/build/fuzz/artifacts/$name-" \
       "$WORK/corpus-$name" "fuzz/corpus/$name" >"$log" 2>&1; then
@@ -60,6 +63,7 @@ fuzz_target() {
        "$(grep -m1 'stat::average_exec_per_sec' "$log" | awk '{print $2}') per second, no finding"
 }
 fuzz_target analyze "${FUZZ_RUNS_ANALYZE:-100000}" 4096
+fuzz_target bot "${FUZZ_RUNS_BOT:-3000}" 4096 "${FUZZ_SECONDS_BOT:-20}"
 fuzz_target dialogue "${FUZZ_RUNS_DIALOGUE:-3000}" 1024
 fuzz_target game "${FUZZ_RUNS_GAME:-3000}" 1024
 
@@ -115,5 +119,17 @@ run_valgrind self-play /dev/null "$ROOT/build/hardening/bin/uttt_soak" 2 2000
 
 echo "== hardening: soak =="
 "$ROOT/build/hardening/bin/uttt_soak" "${SOAK_GAMES:-5}" "${SOAK_POOL:-20000}"
+
+echo "== hardening: smoke match =="
+# The engine's bot must beat a uniformly random mover nearly always, even at
+# 10 ms a move; the generous move limit only catches a bot that stalls.
+BIN=$ROOT/build/hardening/bin
+"$BIN/uttt_match" --games 10 --tc 0.01 --move-ms 1000 \
+  "exec '$BIN/uttt_bot' 0.01" "exec '$BIN/uttt_random_bot' 20240601" | tee "$WORK/smoke.log"
+wins=$(sed -n 's/^Result of A over 10 games: +\([0-9]*\) .*/\1/p' "$WORK/smoke.log")
+if [ -z "$wins" ] || [ "$wins" -lt 9 ]; then
+  echo "hardening: the bot won ${wins:-no} games of 10 against the random mover (9 needed)"
+  exit 1
+fi
 
 echo "hardening: all checks passed"

@@ -141,7 +141,7 @@ void readValidActions(LineInput& input, const Node& now) {
   for (int i = 1; i <= legalCount; ++i) {
     input.require("valid action " + std::to_string(i) + " of " + std::to_string(legalCount));
     const GridSquare s = input.square("a valid action");
-    const Move m = fromGrid(s);
+    const Move m = onGrid(s) ? fromGrid(s) : Move();
     const auto index = static_cast<std::size_t>(9 * m.global + m.local);
     if (!onGrid(s) || !legal[index]) {
       throw InputError(input.number(), "valid action " + squareText(s) + " is not legal on the board");

@@ -35,7 +35,7 @@ std::string quoteLine(std::string_view line, std::size_t maxLength) {
   const bool cut = line.size() > maxLength;
   for (char c : line.substr(0, maxLength)) {
     const auto byte = static_cast<unsigned char>(c);
-    if (byte < 0x20 || byte == 0x7F) {
+    if (byte < 0x20 || byte >= 0x7F) {
       char escaped[8];
       std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
       out += escaped;

@@ -39,5 +39,6 @@ inline Move fromGrid(const GridSquare& s) {
 bool parseIntegers(std::string_view line, std::span<int> values, bool restAllowed);
 
 // Line as it may be quoted in a one-line message: at most maxLength
-// characters, control characters shown as "\xNN", with quotes around it.
+// characters, each byte outside printable ASCII shown as "\xNN", with quotes
+// around it.
 std::string quoteLine(std::string_view line, std::size_t maxLength = 60);

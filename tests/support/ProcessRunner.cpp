@@ -269,6 +269,13 @@ std::string readFile(const std::string& path) {
   return content.str();
 }
 
+std::vector<std::string> linesOf(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
 std::optional<TurnReport> readTurnReport(const std::string& out, std::size_t& pos, std::string& why) {
   std::size_t at = pos;
   std::string line;

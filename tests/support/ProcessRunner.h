@@ -102,6 +102,9 @@ class WorkingDirectory {
 // The whole content of the file at path; empty when it cannot be read.
 std::string readFile(const std::string& path);
 
+// The lines of text without their line ends; a last line without one counts.
+std::vector<std::string> linesOf(const std::string& text);
+
 // One report of the computer's turn as the game program prints it.
 struct TurnReport {
   // False when the search's own lines were missing: a move that wins at once.

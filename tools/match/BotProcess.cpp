@@ -74,6 +74,7 @@ BotProcess::BotProcess(const std::string& command) {
   PipeEnds in = makePipe();
   PipeEnds out = makePipe();
   PipeEnds err = makePipe();
+  const char* const argv[] = {"sh", "-c", command.c_str(), nullptr};
   pid_ = ::fork();
   if (pid_ == 0) {
     // Only async-signal-safe calls from here to exec: the runner may have threads.
@@ -82,7 +83,7 @@ BotProcess::BotProcess(const std::string& command) {
     ::dup2(out.write, 1);
     ::dup2(err.write, 2);
     ::signal(SIGPIPE, SIG_DFL);  // an ignored signal would stay ignored across exec
-    ::execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
+    ::execve("/bin/sh", const_cast<char* const*>(argv), environ);
     ::_exit(127);
   }
   const int forkErrno = errno;
@@ -101,9 +102,14 @@ BotProcess::BotProcess(const std::string& command) {
   }
   // Also here, so that the group exists before any kill, whoever runs first.
   ::setpgid(pid_, pid_);
-  setNonBlocking(toBot_);
-  setNonBlocking(fromBot_);
-  setNonBlocking(errorsFromBot_);
+  try {
+    setNonBlocking(toBot_);
+    setNonBlocking(fromBot_);
+    setNonBlocking(errorsFromBot_);
+  } catch (...) {
+    kill();
+    throw;
+  }
 }
 
 BotProcess::~BotProcess() { kill(); }
@@ -168,6 +174,8 @@ BotProcess::Status BotProcess::readLine(std::string& line, Clock::time_point dea
     if (!pump(deadline, false)) return Status::Timeout;
   }
 }
+
+void BotProcess::closeInput() { closeFd(toBot_); }
 
 std::string BotProcess::exitDescription(Clock::time_point deadline) {
   while (!reaped_) {

@@ -36,6 +36,9 @@ class BotProcess {
   // its output counts as a line; a line longer than 4096 bytes is cut there.
   Status readLine(std::string& line, Clock::time_point deadline);
 
+  // Closes the bot's standard input, so that its next read finds the end.
+  void closeInput();
+
   // How the child ended, waiting for it until the deadline: "exited with
   // status N", "killed by signal N", or "still running" (it is not killed).
   std::string exitDescription(Clock::time_point deadline);
