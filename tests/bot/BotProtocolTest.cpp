@@ -176,7 +176,7 @@ TEST_F(BotProtocolTest, ArgumentsSetTheTimeAndSearchParameters) {
   const std::vector<std::string_view> args = {"0.25", "exploration=0.7", "first_search_share=0.5"};
   EXPECT_EQ(configureBot(args, s), std::nullopt);
   EXPECT_DOUBLE_EQ(s.seconds, 0.25);
-  EXPECT_DOUBLE_EQ(searchParameters().exploration, 0.7);
+  EXPECT_DOUBLE_EQ(uct::policy.exploration, 0.7);
   EXPECT_DOUBLE_EQ(searchParameters().firstSearchShare, 0.5);
 
   BotSettings defaults;

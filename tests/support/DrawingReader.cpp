@@ -35,15 +35,6 @@ std::string withoutEscapes(const std::string& text) {
   return plain;
 }
 
-std::vector<std::string> linesOf(const std::string& text) {
-  std::vector<std::string> lines;
-  std::size_t from = 0;
-  for (std::size_t end; (end = text.find('\n', from)) != std::string::npos; from = end + 1)
-    lines.push_back(text.substr(from, end - from));
-  if (from < text.size()) lines.push_back(text.substr(from));
-  return lines;
-}
-
 std::vector<StyledChar> styledChars(const std::string& line) {
   std::vector<StyledChar> chars;
   std::string style;

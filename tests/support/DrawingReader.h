@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "ProcessRunner.h"  // linesOf
+
 #include "Move.h"
 
 // Reading a drawn board back the way a person sees it, independently of the
@@ -11,9 +13,6 @@
 
 // The text with every ANSI escape sequence (ESC [ ... final letter) removed.
 std::string withoutEscapes(const std::string& text);
-
-// The lines of text, without their line ends.
-std::vector<std::string> linesOf(const std::string& text);
 
 // One visible character and the SGR parameters in force for it, as the
 // sequences since the last reset set them ("" for the terminal's own style).
