@@ -22,6 +22,7 @@ const Knob kKnobs[] = {
     {"tie_value", &uct::policy.tieValue, 0.0, false, 1.0},
     {"unvisited", &uct::policy.unvisited, 0.0, true, std::numeric_limits<double>::infinity()},
     {"prior_weight", &uct::policy.priorWeight, 0.0, false, 10.0},
+    {"solver", &uct::policy.solver, 0.0, false, 1.0},
     {"first_search_share", &searchParameters().firstSearchShare, 0.0, false, 1.0},
 };
 

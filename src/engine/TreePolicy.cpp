@@ -12,6 +12,17 @@ std::int32_t numTies = 0;
 
 namespace {
 
+// Results kept for the positions above the search root (see SearchScope).
+struct AboveRoot {
+  Node* root = nullptr;
+  std::int32_t visits = 0;
+  std::int32_t ties = 0;
+  std::int32_t winsOfRootMover = 0;  // wins of the player who made the root's move
+  std::int32_t winsOfOther = 0;
+};
+AboveRoot above;
+
+
 // Scans of at most this many children also prefetch the children's runs;
 // wider nodes (near the root) are visited so often that theirs stay cached.
 constexpr std::size_t kPrefetchGrandchildren = 27;
@@ -74,6 +85,27 @@ void expandAt(Node* node, const Position& pos) {
   backpropogate(child, playOut(after));
 }
 
+// The player who moved into node won the game there: node is a won position
+// for its mover, so the position above is lost for its own mover (a winning
+// reply exists), and a position whose every move is lost is won for the player
+// who moved into it. Proofs go no higher than the search root, and a node
+// whose children were edited by a caller (a list) is not judged by them.
+void proveWin(Node* node) {
+  for (;;) {
+    node->setProof(uct::Proof::moverWins);
+    Node* parent = node == above.root ? nullptr : node->getParent();
+    if (parent == nullptr) return;
+    parent->setProof(uct::Proof::moverLoses);
+    Node* grand = parent == above.root ? nullptr : parent->getParent();
+    if (grand == nullptr) return;
+    const Node* run = grand->runBegin();
+    if (run == nullptr) return;
+    for (std::size_t i = 0; i < grand->getNumChildren(); ++i)
+      if (run[i].getProof() != uct::Proof::moverLoses) return;
+    node = grand;
+  }
+}
+
 }  // namespace
 
 Node* getChildHighestUCT(Node* node) {
@@ -112,6 +144,7 @@ void select(Node* root) {
     pos.play(code / 9, code % 9);
   }
   if (pos.winner != 0) {
+    if (uct::policy.solver != 0.0 && pos.winner == node->getPlayer()) proveWin(node);
     backpropogate(node, pos.winner);
   } else if (!node->hasMove() || node->getNumVisits() != 0) {
     expandAt(node, pos);
@@ -125,19 +158,6 @@ void expand(Node* node) {
   expandAt(node, node->position());
 }
 
-namespace {
-
-// Results kept for the positions above the search root (see SearchScope).
-struct AboveRoot {
-  Node* root = nullptr;
-  std::int32_t visits = 0;
-  std::int32_t ties = 0;
-  std::int32_t winsOfRootMover = 0;  // wins of the player who made the root's move
-  std::int32_t winsOfOther = 0;
-};
-AboveRoot above;
-
-}  // namespace
 
 SearchScope::SearchScope(Node* root) {
   flushAboveRoot();

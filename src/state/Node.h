@@ -26,7 +26,8 @@
 //   uint8   move         9 * quadrant + cell, 0xFF for the initial position
 //   uint8   depth        moves from the initial position
 //   uint8   flags        bit 0: children kept as a list of pointers, not a
-//                        a run; bits 1-3: the move's prior + 4 (see getPrior)
+//                        a run; bits 1-3: the move's prior + 4 (see getPrior);
+//                        bits 4-5: what the search proved (see getProof)
 //
 // Expansion lays a node's children side by side in the pool (a run), which is
 // what the search scans. When a caller asks for the children sequence itself
@@ -90,11 +91,18 @@ class Node {
   double getUCT() const;
   // The same score with the parent's part already worked out, for scans.
   double getUCT(double parentTerm) const {
-    return uct::score(wins_, ties_, visits_, parentTerm, getPrior());
+    return uct::score(wins_, ties_, visits_, parentTerm, getPrior(), getProof());
   }
 
   // A small judgement of the move that led here, -3 (bad) to 3 (good), made
   // from cheap features when the node was created; 0 when none was given.
+  // What the search has proven about this position (see uct::Proof); kept
+  // with the node for as long as it lives.
+  uct::Proof getProof() const { return static_cast<uct::Proof>((flags_ >> 4) & 3); }
+  void setProof(uct::Proof proof) {
+    flags_ = static_cast<std::uint8_t>((flags_ & ~0x30) | (static_cast<unsigned>(proof) << 4));
+  }
+
   int getPrior() const {
     const int field = (flags_ >> 1) & 7;
     return field == 0 ? 0 : field - 4;

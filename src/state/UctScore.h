@@ -20,7 +20,15 @@ struct Policy {
   double unvisited = std::numeric_limits<double>::infinity();
   // Weight of a move's prior (-3 to 3), as a bonus that fades with visits.
   double priorWeight = 0.0;
+  // Whether proven results (see Proof) override the statistics (1) or not (0).
+  double solver = 0.0;
 };
+
+// What the search has proven about a node's position from the side of the
+// player who made its move: nothing yet, a win (the game is won, or the
+// opponent has only losing replies), or a loss (the opponent has a winning
+// reply).
+enum class Proof : std::uint8_t { none = 0, moverWins = 1, moverLoses = 2 };
 
 // The policy every score is computed with. Change it only between searches.
 extern Policy policy;
@@ -62,8 +70,15 @@ inline double parentTerm(std::int32_t parentVisits) {
 // plus that bonus without visits. The bonus is never negative, so a visited
 // child under a parent with more than one visit always scores above 0. Never
 // NaN for counts that are not negative.
+//
+// With the solver on, a proven child scores outside that range: a win for the
+// player choosing above every finite score, a loss below every other score
+// but still above 0.
 inline double score(std::int32_t wins, std::int32_t ties, std::int32_t visits, double parent,
-                    int prior = 0) {
+                    int prior = 0, Proof proof = Proof::none) {
+  if (proof != Proof::none && policy.solver != 0.0)
+    return proof == Proof::moverWins ? std::numeric_limits<double>::max()
+                                     : std::numeric_limits<double>::min();
   const double bonus = policy.priorWeight * static_cast<double>(prior + 3);
   if (visits <= 0) return policy.unvisited + bonus;
   const double value = static_cast<double>(wins) + policy.tieValue * static_cast<double>(ties);
