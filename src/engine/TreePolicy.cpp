@@ -89,7 +89,8 @@ void expandAt(Node* node, const Position& pos) {
 // for its mover, so the position above is lost for its own mover (a winning
 // reply exists), and a position whose every move is lost is won for the player
 // who moved into it. Proofs go no higher than the search root, and a node
-// whose children were edited by a caller (a list) is not judged by them.
+// whose children are not every legal move (a caller changed them) is not
+// judged by them.
 void proveWin(Node* node) {
   for (;;) {
     node->setProof(uct::Proof::moverWins);
@@ -99,7 +100,7 @@ void proveWin(Node* node) {
     Node* grand = parent == above.root ? nullptr : parent->getParent();
     if (grand == nullptr) return;
     const Node* run = grand->runBegin();
-    if (run == nullptr) return;
+    if (run == nullptr || !grand->hasEveryMove()) return;
     for (std::size_t i = 0; i < grand->getNumChildren(); ++i)
       if (run[i].getProof() != uct::Proof::moverLoses) return;
     node = grand;

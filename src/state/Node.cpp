@@ -80,7 +80,7 @@ void Node::makeListed() {
   Node** entries = lists().arrays[id].get();
   for (unsigned i = 0; i < numChildren_; ++i) entries[i] = NodePool::at(children_ + i);
   children_ = id;
-  flags_ |= kListed;
+  flags_ = static_cast<std::uint8_t>((flags_ | kListed) & ~kEveryMove);
 }
 
 void Node::releaseChildren() {
@@ -95,7 +95,7 @@ void Node::releaseChildren() {
   }
   children_ = 0;
   numChildren_ = 0;
-  flags_ &= static_cast<std::uint8_t>(~kListed);
+  flags_ &= static_cast<std::uint8_t>(~(kListed | kEveryMove));
 }
 
 void Node::init(int global, int local, Node* parent, bool /*evaluate*/) {
@@ -163,7 +163,7 @@ void Node::addChildren(const std::uint8_t* moveCodes, unsigned count, const std:
       child->flags_ = static_cast<std::uint8_t>((priors[i] + 4) << 1);
   }
   if (listed()) giveBackList(children_);
-  flags_ &= static_cast<std::uint8_t>(~kListed);
+  flags_ = static_cast<std::uint8_t>((flags_ & ~kListed) | kEveryMove);
   children_ = first;
   numChildren_ = static_cast<std::uint8_t>(count);
 }
@@ -184,7 +184,7 @@ void Node::setChild(const Move& move) {
     }
   }
   if (listed()) giveBackList(children_);
-  flags_ &= static_cast<std::uint8_t>(~kListed);
+  flags_ &= static_cast<std::uint8_t>(~(kListed | kEveryMove));
   numChildren_ = 0;  // consistent even if making the new child throws
   if (keep == nullptr) {
     keep = new Node();

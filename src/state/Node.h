@@ -27,7 +27,9 @@
 //   uint8   depth        moves from the initial position
 //   uint8   flags        bit 0: children kept as a list of pointers, not a
 //                        a run; bits 1-3: the move's prior + 4 (see getPrior);
-//                        bits 4-5: what the search proved (see getProof)
+//                        bits 4-5: what the search proved (see getProof);
+//                        bit 6: the children are every legal move, as
+//                        expansion made them (see hasEveryMove)
 //
 // Expansion lays a node's children side by side in the pool (a run), which is
 // what the search scans. When a caller asks for the children sequence itself
@@ -137,6 +139,9 @@ class Node {
     return listed() || numChildren_ == 0 ? nullptr : NodePool::at(children_);
   }
   Node* runBegin() { return listed() || numChildren_ == 0 ? nullptr : NodePool::at(children_); }
+  // Whether the children are one per legal move, as addChildren made them and
+  // nobody has changed since (setChild, addChild or the sequence clear it).
+  bool hasEveryMove() const { return flags_ & kEveryMove; }
 
   // Makes room for n more children about to be added one by one. Throws
   // std::length_error beyond 81 children.
@@ -186,6 +191,7 @@ class Node {
   std::uint8_t flags_ = 0;
 
   static constexpr std::uint8_t kListed = 1;
+  static constexpr std::uint8_t kEveryMove = 0x40;
   bool listed() const { return flags_ & kListed; }
 
   Node** list() const;

@@ -125,3 +125,37 @@ TEST_F(SelectionScoreTest, ScanChoosesAsThePlainLoopOverScoresAndDrawsAlike) {
 }
 
 }  // namespace
+
+namespace {
+
+// With the solver on, a finished game won by the player who moved into it is
+// proven, the position above it is proven lost for its mover, and the scan
+// then takes the winning child before any visited sibling. Nothing above the
+// search root is judged, and nothing at all with the solver off.
+TEST_F(SelectionScoreTest, SolverProvesWinsFromFinishedGamesUpToTheSearchRoot) {
+  for (bool solver : {false, true}) {
+    uct::policy.solver = solver ? 1.0 : 0.0;
+    std::unique_ptr<Node> top(new Node());
+    Node* root = play(top.get(), kTwoWinsToQuadrant6);  // the player to move wins with (6, 2)
+    {
+      const SearchScope scope(root);
+      for (int i = 0; i < 400; ++i) select(root);
+    }
+    Node* win = nullptr;
+    for (std::size_t i = 0; i < root->getNumChildren(); ++i)
+      if (root->getChild(i)->getMove() == Move(6, 2)) win = root->getChild(i);
+    ASSERT_NE(win, nullptr);
+    EXPECT_EQ(win->getProof(), solver ? uct::Proof::moverWins : uct::Proof::none);
+    EXPECT_EQ(root->getProof(), solver ? uct::Proof::moverLoses : uct::Proof::none);
+    EXPECT_EQ(root->getParent()->getProof(), uct::Proof::none);
+    if (solver) {
+      EXPECT_EQ(getChildHighestUCT(root), win);
+      // The most visited child is the proven win once the search goes on.
+      for (int i = 0; i < 2000; ++i) select(root);
+      for (std::size_t i = 0; i < root->getNumChildren(); ++i)
+        EXPECT_LE(root->getChild(i)->getNumVisits(), win->getNumVisits());
+    }
+  }
+}
+
+}  // namespace
