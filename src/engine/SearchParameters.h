@@ -10,9 +10,10 @@
 // The selection score's knobs live with the score itself (uct::policy in
 // UctScore.h); these are the search driver's own.
 struct SearchParameters {
-  // Share of the thinking time spent on the first, broad search; the second
-  // search deepens the chosen move for reuse on the next turn.
-  double firstSearchShare = 0.85;
+  // Share of the thinking time spent on the first, broad search, which makes
+  // the decision; the second search deepens the chosen move for reuse on the
+  // next turn, and gets little: the first has already searched it most.
+  double firstSearchShare = 0.97;
 };
 
 // The parameters every search reads. Change them only between searches.

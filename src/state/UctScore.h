@@ -10,18 +10,20 @@
 // they give the same bits for the same counts.
 namespace uct {
 
-// The knobs of the score; the search's tuned values are set at start-up.
+// The knobs of the score. The defaults are the values measured matches chose
+// (see the strength table in the README).
 struct Policy {
   // Weight of the exploration term: wins/visits + exploration * sqrt(ln N / visits).
-  double exploration = 1.4142135623730951;
-  // What a tie is worth to both players, as a share of a win.
-  double tieValue = 0.0;
+  double exploration = 0.5;
+  // What a tie is worth to both players, as a share of a win. Below a half:
+  // a tie is only a little better than a loss, so the search plays for wins.
+  double tieValue = 0.3;
   // Score of a child without visits; the default tries every child once first.
   double unvisited = std::numeric_limits<double>::infinity();
   // Weight of a move's prior (-3 to 3), as a bonus that fades with visits.
   double priorWeight = 0.0;
   // Whether proven results (see Proof) override the statistics (1) or not (0).
-  double solver = 0.0;
+  double solver = 1.0;
 };
 
 // What the search has proven about a node's position from the side of the
@@ -64,6 +66,10 @@ inline double parentTerm(std::int32_t parentVisits) {
   return policy.exploration * rootLog;
 }
 
+// The factor for lost children: an unproven visited child under a parent
+// with more than one visit scores above 1e-6, a lost one at most 1e-288.
+inline constexpr double kLostScale = 1e-300;
+
 // Score of a child with these counts and prior under a parent whose
 // parentTerm is given: (wins + tieValue * ties) / visits + parentTerm /
 // sqrt(visits) + priorWeight * (prior + 3) / (visits + 1), or policy.unvisited
@@ -72,22 +78,26 @@ inline double parentTerm(std::int32_t parentVisits) {
 // NaN for counts that are not negative.
 //
 // With the solver on, a proven child scores outside that range: a win for the
-// player choosing above every finite score, a loss below every other score
-// but still above 0.
+// player choosing above every finite score, a loss scaled down below every
+// unproven child's score, but still above 0 as it was.
 inline double score(std::int32_t wins, std::int32_t ties, std::int32_t visits, double parent,
                     int prior = 0, Proof proof = Proof::none) {
-  if (proof != Proof::none && policy.solver != 0.0)
-    return proof == Proof::moverWins ? std::numeric_limits<double>::max()
-                                     : std::numeric_limits<double>::min();
+  if (proof == Proof::moverWins && policy.solver != 0.0) return std::numeric_limits<double>::max();
   const double bonus = policy.priorWeight * static_cast<double>(prior + 3);
   if (visits <= 0) return policy.unvisited + bonus;
   const double value = static_cast<double>(wins) + policy.tieValue * static_cast<double>(ties);
+  double s;
   if (visits < kTableSize - 1) {
     const Reciprocals& r = kReciprocals[visits];
-    return value * r.inverse + parent * r.inverseRoot + bonus * kReciprocals[visits + 1].inverse;
+    s = value * r.inverse + parent * r.inverseRoot + bonus * kReciprocals[visits + 1].inverse;
+  } else {
+    const double v = static_cast<double>(visits);
+    s = value / v + parent / std::sqrt(v) + bonus / (v + 1.0);
   }
-  const double v = static_cast<double>(visits);
-  return value / v + parent / std::sqrt(v) + bonus / (v + 1.0);
+  // Lost children keep their order among themselves (the longest resistance
+  // is still found by the statistics) far below every other child.
+  if (proof == Proof::moverLoses && policy.solver != 0.0) s *= kLostScale;
+  return s;
 }
 
 }  // namespace uct

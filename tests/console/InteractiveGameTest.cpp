@@ -162,33 +162,37 @@ Move carefulMove(const Node& node, int start) {
 }
 
 // A careful person against a computer with hardly any pool to search with:
-// the deciding move's board is shown after the move and again in the end
-// report.
+// when the person's move decides the game (a win or a tie), its board is shown
+// after the move and again in the end report.
 TEST_F(InteractiveGameTest, TheDecidingHumanMoveShowsTheBoardTwice) {
-  bool humanWon = false;
-  for (unsigned seed = 1; seed <= 20 && !humanWon; ++seed) {
+  bool humanDecided = false;
+  for (unsigned seed = 1; seed <= 20 && !humanDecided; ++seed) {
     seedEverything(seed);
     NodePool::setMaxSize(1000);
     int setupLines = 0;
     int turn = 0;
     std::string finalBoard;
+    int result = 0;
     auto person = [&](const std::string&) -> std::optional<std::string> {
       if (setupLines < 2) return ++setupLines == 1 ? "1" : "0";
       const Move move = carefulMove(*game, static_cast<int>(seed) * 7 + 13 * turn++);
       Position after = game->position();
       after.play(move.global, move.local);
-      if (after.winner != 0) finalBoard = drawingAfter(*game, move);
+      if (after.winner != 0) {
+        finalBoard = drawingAfter(*game, move);
+        result = after.winner;
+      }
       return moveLine(move);
     };
     const SessionResult r = runInProcess(play, person);
-    humanWon = !finalBoard.empty() && r.err.empty();
-    if (humanWon) {
-      const std::string end = finalBoard + finalBoard + "Winner:  1\n\n";
+    humanDecided = !finalBoard.empty() && r.err.empty();
+    if (humanDecided) {
+      const std::string end = finalBoard + finalBoard + "Winner:  " + std::to_string(result) + "\n\n";
       ASSERT_GE(r.out.size(), end.size());
       EXPECT_EQ(r.out.substr(r.out.size() - end.size()), end);
     }
   }
-  EXPECT_TRUE(humanWon) << "the person never won; make the computer weaker";
+  EXPECT_TRUE(humanDecided) << "the person's move never decided a game; make the computer weaker";
 }
 
 // A search that cannot start ends the game with its message on standard

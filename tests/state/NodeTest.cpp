@@ -46,7 +46,8 @@ TEST_F(NodeTest, UctIsInfiniteUnvisitedAndTheFormulaOnceVisited) {
         child->incrementVisits(visits - child->getNumVisits());
         child->incrementWins(wins - child->getNumWins());
         const double expected =
-            static_cast<double>(wins) / visits + std::sqrt(2.0 * std::log(parentVisits) / visits);
+            static_cast<double>(wins) / visits +
+            uct::policy.exploration * std::sqrt(std::log(parentVisits) / visits);
         EXPECT_DOUBLE_EQ(child->getUCT(), expected)
             << wins << '/' << visits << " of " << parentVisits;
         EXPECT_EQ(child->getUCT(), child->getUCT(uct::parentTerm(parentVisits)));
