@@ -21,7 +21,6 @@ const Knob kKnobs[] = {
     {"exploration", &uct::policy.exploration, 0.0, true, 100.0},
     {"tie_value", &uct::policy.tieValue, 0.0, false, 1.0},
     {"unvisited", &uct::policy.unvisited, 0.0, true, std::numeric_limits<double>::infinity()},
-    {"prior_weight", &uct::policy.priorWeight, 0.0, false, 10.0},
     {"solver", &uct::policy.solver, 0.0, false, 1.0},
     {"first_search_share", &searchParameters().firstSearchShare, 0.0, false, 1.0},
 };

@@ -3,7 +3,6 @@
 #include <cstddef>
 
 #include "Game.h"
-#include "MovePrior.h"
 #include "NodePool.h"
 
 std::int32_t numP1Wins = 0;
@@ -70,14 +69,7 @@ void expandAt(Node* node, const Position& pos) {
 
   if (NodePool::size() < k) return;
   if (k == 0) throw "No Children...";
-  if (uct::policy.priorWeight != 0.0) {
-    std::array<std::int8_t, 81> priors;
-    for (unsigned i = 0; i < k; ++i)
-      priors[i] = static_cast<std::int8_t>(movePrior(pos, candidates[i] / 9, candidates[i] % 9));
-    node->addChildren(candidates.data(), k, priors.data());
-  } else {
-    node->addChildren(candidates.data(), k);
-  }
+  node->addChildren(candidates.data(), k);
 
   Node* child = node->getChild(static_cast<std::size_t>(std::rand()) % k);
   Position after = pos;

@@ -148,7 +148,7 @@ void Node::addChild(Node* child) {
   list()[numChildren_++] = child;
 }
 
-void Node::addChildren(const std::uint8_t* moveCodes, unsigned count, const std::int8_t* priors) {
+void Node::addChildren(const std::uint8_t* moveCodes, unsigned count) {
   if (count == 0) return;
   if (numChildren_ != 0) throw std::logic_error("node already has children");
   if (count > kMaxChildren) throw std::length_error("more than 81 children");
@@ -159,8 +159,6 @@ void Node::addChildren(const std::uint8_t* moveCodes, unsigned count, const std:
     child->parent_ = self;
     child->move_ = moveCodes[i];
     child->depth_ = static_cast<std::uint8_t>(depth_ + 1);
-    if (priors != nullptr && priors[i] != 0)
-      child->flags_ = static_cast<std::uint8_t>((priors[i] + 4) << 1);
   }
   if (listed()) giveBackList(children_);
   flags_ = static_cast<std::uint8_t>((flags_ & ~kListed) | kEveryMove);

@@ -26,10 +26,9 @@
 //   uint8   move         9 * quadrant + cell, 0xFF for the initial position
 //   uint8   depth        moves from the initial position
 //   uint8   flags        bit 0: children kept as a list of pointers, not a
-//                        a run; bits 1-3: the move's prior + 4 (see getPrior);
-//                        bits 4-5: what the search proved (see getProof);
-//                        bit 6: the children are every legal move, as
-//                        expansion made them (see hasEveryMove)
+//                        run; bits 4-5: what the search proved (see
+//                        getProof); bit 6: the children are every legal
+//                        move, as expansion made them (see hasEveryMove)
 //
 // Expansion lays a node's children side by side in the pool (a run), which is
 // what the search scans. When a caller asks for the children sequence itself
@@ -93,11 +92,9 @@ class Node {
   double getUCT() const;
   // The same score with the parent's part already worked out, for scans.
   double getUCT(double parentTerm) const {
-    return uct::score(wins_, ties_, visits_, parentTerm, getPrior(), getProof());
+    return uct::score(wins_, ties_, visits_, parentTerm, getProof());
   }
 
-  // A small judgement of the move that led here, -3 (bad) to 3 (good), made
-  // from cheap features when the node was created; 0 when none was given.
   // What the search has proven about this position (see uct::Proof); kept
   // with the node for as long as it lives.
   uct::Proof getProof() const { return static_cast<uct::Proof>((flags_ >> 4) & 3); }
@@ -105,10 +102,7 @@ class Node {
     flags_ = static_cast<std::uint8_t>((flags_ & ~0x30) | (static_cast<unsigned>(proof) << 4));
   }
 
-  int getPrior() const {
-    const int field = (flags_ >> 1) & 7;
-    return field == 0 ? 0 : field - 4;
-  }
+
 
   // Who made this node's move: 1 or 2 (2 for the initial position).
   int getPlayer() const { return (depth_ & 1u) ? 1 : 2; }
@@ -149,11 +143,9 @@ class Node {
   // Appends a child. Throws std::length_error beyond 81 children.
   void addChild(Node* child);
   // Gives a childless node one child per move code (9 * quadrant + cell), in
-  // order, as one run of adjacent pool nodes, with the priors given (-3 to 3;
-  // none means 0). Throws std::bad_alloc, adding nothing, when the pool has
-  // fewer free nodes than moves.
-  void addChildren(const std::uint8_t* moveCodes, unsigned count,
-                   const std::int8_t* priors = nullptr);
+  // order, as one run of adjacent pool nodes. Throws std::bad_alloc, adding
+  // nothing, when the pool has fewer free nodes than moves.
+  void addChildren(const std::uint8_t* moveCodes, unsigned count);
 
   // Moves to the position after move: reuses the child for that move if there
   // is one (keeping its searched subtree), makes it otherwise, and hands every

@@ -20,8 +20,6 @@ struct Policy {
   double tieValue = 0.3;
   // Score of a child without visits; the default tries every child once first.
   double unvisited = std::numeric_limits<double>::infinity();
-  // Weight of a move's prior (-3 to 3), as a bonus that fades with visits.
-  double priorWeight = 0.0;
   // Whether proven results (see Proof) override the statistics (1) or not (0).
   double solver = 1.0;
 };
@@ -70,29 +68,27 @@ inline double parentTerm(std::int32_t parentVisits) {
 // with more than one visit scores above 1e-6, a lost one at most 1e-288.
 inline constexpr double kLostScale = 1e-300;
 
-// Score of a child with these counts and prior under a parent whose
-// parentTerm is given: (wins + tieValue * ties) / visits + parentTerm /
-// sqrt(visits) + priorWeight * (prior + 3) / (visits + 1), or policy.unvisited
-// plus that bonus without visits. The bonus is never negative, so a visited
-// child under a parent with more than one visit always scores above 0. Never
-// NaN for counts that are not negative.
+// Score of a child with these counts under a parent whose parentTerm is
+// given: (wins + tieValue * ties) / visits + parentTerm / sqrt(visits), or
+// policy.unvisited without visits. A visited child under a parent with more
+// than one visit always scores above 0. Never NaN for counts that are not
+// negative.
 //
 // With the solver on, a proven child scores outside that range: a win for the
 // player choosing above every finite score, a loss scaled down below every
 // unproven child's score, but still above 0 as it was.
 inline double score(std::int32_t wins, std::int32_t ties, std::int32_t visits, double parent,
-                    int prior = 0, Proof proof = Proof::none) {
+                    Proof proof = Proof::none) {
   if (proof == Proof::moverWins && policy.solver != 0.0) return std::numeric_limits<double>::max();
-  const double bonus = policy.priorWeight * static_cast<double>(prior + 3);
-  if (visits <= 0) return policy.unvisited + bonus;
+  if (visits <= 0) return policy.unvisited;
   const double value = static_cast<double>(wins) + policy.tieValue * static_cast<double>(ties);
   double s;
-  if (visits < kTableSize - 1) {
+  if (visits < kTableSize) {
     const Reciprocals& r = kReciprocals[visits];
-    s = value * r.inverse + parent * r.inverseRoot + bonus * kReciprocals[visits + 1].inverse;
+    s = value * r.inverse + parent * r.inverseRoot;
   } else {
     const double v = static_cast<double>(visits);
-    s = value / v + parent / std::sqrt(v) + bonus / (v + 1.0);
+    s = value / v + parent / std::sqrt(v);
   }
   // Lost children keep their order among themselves (the longest resistance
   // is still found by the statistics) far below every other child.
