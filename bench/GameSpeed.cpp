@@ -19,6 +19,8 @@
 #include <string>
 #include <vector>
 
+#include <sys/resource.h>
+
 #include "Game.h"
 #include "Node.h"
 #include "NodePool.h"
@@ -97,8 +99,6 @@ int main(int argc, char** argv) {
     while (node->getWinner() == 0) {
       Move move;
       if (node->position().playerToMove() == enginePlayer) {
-        const std::int32_t visitsBefore = node->getNumVisits();
-        (void)visitsBefore;
         std::cout.rdbuf(sink.rdbuf());
         const auto start = std::chrono::steady_clock::now();
         numP1Wins = numP2Wins = numTies = 0;
@@ -158,5 +158,9 @@ int main(int argc, char** argv) {
     all.positions += phases[p].positions;
   }
   row("whole game", all);
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  std::printf("peak resident size of the engine's process: %.0f MB\n",
+              static_cast<double>(usage.ru_maxrss) / 1024.0);
   return 0;
 }
