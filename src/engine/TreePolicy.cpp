@@ -22,10 +22,6 @@ struct AboveRoot {
 AboveRoot above;
 
 
-// Scans of at most this many children also prefetch the children's runs;
-// wider nodes (near the root) are visited so often that theirs stay cached.
-constexpr std::size_t kPrefetchGrandchildren = 27;
-
 // The scan of getChildHighestUCT over children given by `child(i)`.
 template <class ChildAt>
 int bestChild(std::size_t n, double parentTerm, ChildAt child) {
@@ -108,14 +104,9 @@ Node* getChildHighestUCT(Node* node) {
   const double parentTerm = uct::parentTerm(node->getNumVisits());
   int best;
   if (const Node* run = node->runBegin()) {
-    // Deep in a large tree the run is rarely cached: ask for all its lines at
-    // once so their misses overlap, and for the head of each child's own run,
-    // one of which the next level of the descent scans.
-    const auto* bytes = reinterpret_cast<const char*>(run);
-    for (std::size_t off = 0; off < n * sizeof(Node); off += 64) __builtin_prefetch(bytes + off);
-    if (n <= kPrefetchGrandchildren)
-      for (std::size_t i = 0; i < n; ++i)
-        if (const Node* grand = run[i].runBegin()) __builtin_prefetch(grand);
+    // The run is read in order, which the hardware prefetcher follows;
+    // software prefetches of the run and of the children's runs measured no
+    // gain beyond the noise of the whole-game benchmark.
     best = bestChild(n, parentTerm, [run](std::size_t i) { return run + i; });
   } else {
     best = bestChild(n, parentTerm, [node](std::size_t i) { return node->getChild(i); });
