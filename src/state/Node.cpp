@@ -116,12 +116,17 @@ void Node::init(int global, int local, Node* parent, bool /*evaluate*/) {
   flags_ = 0;
 }
 
-Position Node::position() const {
-  if (cache.node == this) return cache.position;
-  std::array<std::uint8_t, kMaxDepth> moves;
+std::size_t Node::movesFromTop(std::array<std::uint8_t, 256>& moves) const {
   std::size_t n = 0;
   for (const Node* x = this; x != nullptr; x = x->getParent())
     if (x->hasMove()) moves[n++] = x->move_;
+  return n;
+}
+
+Position Node::position() const {
+  if (cache.node == this) return cache.position;
+  std::array<std::uint8_t, kMaxDepth> moves;
+  std::size_t n = movesFromTop(moves);
   Position pos;
   while (n > 0) {
     const std::uint8_t m = moves[--n];
@@ -216,9 +221,7 @@ void Node::buildQuadrant(Quadrant& cells, int q) const {
 
 void Node::printTrace(std::ostream& out) const {
   std::array<std::uint8_t, kMaxDepth> moves;
-  std::size_t n = 0;
-  for (const Node* x = this; x != nullptr; x = x->getParent())
-    if (x->hasMove()) moves[n++] = x->move_;
+  std::size_t n = movesFromTop(moves);
   bool first = true;
   while (n > 0) {
     const std::uint8_t m = moves[--n];

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <iosfwd>
@@ -186,6 +187,9 @@ class Node {
   static constexpr std::uint8_t kEveryMove = 0x40;
   bool listed() const { return flags_ & kListed; }
 
+  // The move codes from this node up to the top, last move first; returns
+  // how many (the depth of a game tree is below 256).
+  std::size_t movesFromTop(std::array<std::uint8_t, 256>& moves) const;
   Node** list() const;
   void makeListed();
   void releaseChildren();
