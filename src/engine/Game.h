@@ -25,8 +25,12 @@ extern std::int32_t numTies;
 inline constexpr std::uint64_t kFreeNodeThreshold = 81;
 
 // One step of the tie-break generator (state * 214013 + 2531011, mod 2^32).
-// Returns true ("take") when bit 16 of the new state is set.
-bool tieBreakDraw();
+// Returns true ("take") when bit 16 of the new state is set. Inline: the scan
+// draws once per equal score, which is every unvisited child.
+inline bool tieBreakDraw() {
+  g_seed = g_seed * 214013u + 2531011u;
+  return (g_seed & 0x10000u) != 0;
+}
 
 // One search iteration from root: descends by UCT score to a leaf, then scores
 // a finished game there, plays the leaf out once, or expands it. Expects a

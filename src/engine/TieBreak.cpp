@@ -5,8 +5,3 @@
 // Seeded during static initialisation, before main, and never reset: one
 // sequence of draws runs through every search and game of the process.
 std::uint32_t g_seed = static_cast<std::uint32_t>(std::time(nullptr));
-
-bool tieBreakDraw() {
-  g_seed = g_seed * 214013u + 2531011u;
-  return (g_seed & 0x10000u) != 0;
-}
