@@ -1,6 +1,7 @@
 #include "Node.h"
 
 #include <array>
+#include <cstdint>
 #include <memory>
 #include <new>
 #include <ostream>
@@ -90,7 +91,16 @@ void Node::releaseChildren() {
     giveBackList(children_);
   } else if (numChildren_ > 0) {
     // A run goes back to the pool in one piece once its nodes are destroyed.
-    for (unsigned i = 0; i < numChildren_; ++i) NodePool::at(children_ + i)->~Node();
+    // Most of a run is leaves, whose destruction would only write to memory
+    // about to be freed: only children with children of their own are
+    // visited, and the cached position is forgotten once for the whole run.
+    Node* run = NodePool::at(children_);
+    for (unsigned i = 0; i < numChildren_; ++i)
+      if (run[i].numChildren_ != 0 || run[i].listed()) run[i].releaseChildren();
+    const auto cached = reinterpret_cast<std::uintptr_t>(cache.node);
+    if (cached >= reinterpret_cast<std::uintptr_t>(run) &&
+        cached < reinterpret_cast<std::uintptr_t>(run + numChildren_))
+      cache.node = nullptr;
     NodePool::deallocateRun(children_, numChildren_);
   }
   children_ = 0;
