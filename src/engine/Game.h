@@ -89,8 +89,7 @@ std::unique_ptr<Move> isWin(Node* node);
 // Each search runs while the pool has more than 81 free nodes and the
 // thinking time lasts: the first takes most of it (searchParameters()), the
 // second the rest; even a zero, negative or NaN time gets a short minimal
-// search. Prints the free
-// count, the counters and the children's win sum. Throws "No Move found..."
+// search. Prints the free count, the counters and the children's win sum. Throws "No Move found..."
 // when the root ends up unvisited or without children.
 Move getMove(Node* root, double seconds);
 

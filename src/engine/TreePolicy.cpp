@@ -21,7 +21,6 @@ struct AboveRoot {
 };
 AboveRoot above;
 
-
 // The scan of getChildHighestUCT over children given by `child(i)`.
 template <class ChildAt>
 int bestChild(std::size_t n, double parentTerm, ChildAt child) {
@@ -141,7 +140,6 @@ void expand(Node* node) {
   if (!node->hasNoChildren()) return;
   expandAt(node, node->position());
 }
-
 
 SearchScope::SearchScope(Node* root) {
   flushAboveRoot();

@@ -103,8 +103,6 @@ class Node {
     flags_ = static_cast<std::uint8_t>((flags_ & ~0x30) | (static_cast<unsigned>(proof) << 4));
   }
 
-
-
   // Who made this node's move: 1 or 2 (2 for the initial position).
   int getPlayer() const { return (depth_ & 1u) ? 1 : 2; }
   // 0 while the game goes on, 1 or 2 for the winner, -1 for a tie.

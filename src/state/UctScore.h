@@ -55,8 +55,29 @@ inline const std::array<double, kTableSize> kRootLogs = [] {
   return t;
 }();
 
-// 2^(-s/2) for the bits s dropped from a large count: 1 / sqrt(v) is then
-// 1 / sqrt(v >> s) times this.
+// A count too large for the tables, as its top ten bits (an index into them)
+// and the number of bits dropped. The dropped bits change the count by less
+// than 0.2%, far below what selection feels; counts near the root, scanned
+// every iteration, then need no logarithm or square root either.
+struct TopBits {
+  std::uint32_t index;  // kTableSize / 2 to kTableSize - 1
+  int shift;
+};
+inline TopBits topBits(std::int32_t count) {
+  const auto n = static_cast<std::uint32_t>(count);
+  const int shift = std::bit_width(n) - 10;
+  return {n >> shift, shift};
+}
+
+// ln n, for large counts: ln N = kLogs[index] + shift * ln 2.
+inline const std::array<double, kTableSize> kLogs = [] {
+  std::array<double, kTableSize> t{};
+  for (std::int32_t n = 1; n < kTableSize; ++n) t[n] = std::log(static_cast<double>(n));
+  return t;
+}();
+
+// 2^(-s/2), for large counts: 1 / sqrt(v) = kReciprocals[index].inverseRoot
+// * kHalfPowers[shift].
 inline const std::array<double, 32> kHalfPowers = [] {
   std::array<double, 32> t{};
   for (int shift = 0; shift < 32; ++shift) t[shift] = std::pow(2.0, -0.5 * shift);
@@ -65,23 +86,11 @@ inline const std::array<double, 32> kHalfPowers = [] {
 
 // The part of the score that comes from the parent: exploration * sqrt(ln N)
 // for N parent visits, 0 for one visit or fewer. Finite, never negative.
-// Above the table, ln N is read from the table too: N's top ten bits there,
-// plus ln 2 per bit shifted off. Dropping the low bits changes ln N by less
-// than 0.2%, far below what selection feels, and saves a logarithm per scan
-// near the root, where the counts are large.
-inline const std::array<double, kTableSize> kLogs = [] {
-  std::array<double, kTableSize> t{};
-  for (std::int32_t n = 1; n < kTableSize; ++n) t[n] = std::log(static_cast<double>(n));
-  return t;
-}();
-
 inline double parentTerm(std::int32_t parentVisits) {
   if (parentVisits <= 1) return 0.0;
   if (parentVisits < kTableSize) return policy.exploration * kRootLogs[parentVisits];
-  const auto n = static_cast<std::uint32_t>(parentVisits);
-  const int shift = std::bit_width(n) - 10;
-  const double log = kLogs[n >> shift] + shift * 0.69314718055994530942;
-  return policy.exploration * std::sqrt(log);
+  const TopBits top = topBits(parentVisits);
+  return policy.exploration * std::sqrt(kLogs[top.index] + top.shift * 0.69314718055994530942);
 }
 
 // The factor for lost children: an unproven visited child under a parent
@@ -107,12 +116,9 @@ inline double score(std::int32_t wins, std::int32_t ties, std::int32_t visits, d
     const Reciprocals& r = kReciprocals[visits];
     s = value * r.inverse + parent * r.inverseRoot;
   } else {
-    // Large counts are few per scan but sit near the root, scanned every
-    // iteration: the exploration factor 1 / sqrt(v) comes from the table as
-    // well, by v's top ten bits (within 0.1%), and the mean stays exact.
-    const auto n = static_cast<std::uint32_t>(visits);
-    const int shift = std::bit_width(n) - 10;
-    const double inverseRoot = kReciprocals[n >> shift].inverseRoot * kHalfPowers[shift];
+    // The exploration factor by the count's top bits; the mean stays exact.
+    const TopBits top = topBits(visits);
+    const double inverseRoot = kReciprocals[top.index].inverseRoot * kHalfPowers[top.shift];
     s = value / static_cast<double>(visits) + parent * inverseRoot;
   }
   // Lost children keep their order among themselves (the longest resistance
