@@ -1,0 +1,113 @@
+// Playing against the computer by pointer: whole games for each side, clicks
+// the rules refuse, taking back and asking for a hint.
+'use strict';
+const { test, before, after } = require('node:test');
+const assert = require('node:assert/strict');
+const fs = require('node:fs');
+const path = require('node:path');
+const { serve, launch, openPage, record, status, waitForPlayer, legalCells, playToEnd, outputDir } = require('./support');
+
+let server;
+let browser;
+before(async () => { server = await serve(); browser = await launch(); });
+after(async () => { await browser.close(); await server.close(); });
+
+const pairs = (line) => (line ? line.split(' ') : []);
+
+test('a whole game as X, by clicks, ends with a result and a screenshot', async () => {
+  const page = await openPage(browser.context, server, '?seed=1&seconds=0.05');
+  await page.click('#new');
+  const moves = await playToEnd(page, 7);
+  assert.ok(moves >= 9, `at least nine moves of mine, played ${moves}`);
+  assert.match(await status(page), /You win|computer wins|A tie/);
+  assert.equal(await legalCells(page).then((c) => c.length), 0, 'nothing is playable once the game is over');
+  const line = await record(page);
+  assert.match(line, /^([0-8]{2} )*[0-8]{2}$/);
+  // The computer judged each of its moves: one point per move in the chart.
+  const points = await page.$$eval('#chart circle', (c) => c.length);
+  assert.equal(points, Math.floor(pairs(line).length / 2));
+  fs.mkdirSync(outputDir, { recursive: true });
+  await page.screenshot({ path: path.join(outputDir, 'finished-game.png'), fullPage: true });
+  assert.deepEqual(page.problems, []);
+});
+
+test('a whole game as O: the computer opens, then answers each click', async () => {
+  const page = await openPage(browser.context, server, '?seed=2&seconds=0.05');
+  await page.check('input[name="side"][value="2"]');
+  await page.click('#new');
+  await waitForPlayer(page);
+  assert.equal(pairs(await record(page)).length, 1, 'the computer moved first');
+  const moves = await playToEnd(page, 11);
+  assert.ok(moves >= 9);
+  assert.match(await status(page), /You win|computer wins|A tie/);
+  assert.deepEqual(page.problems, []);
+});
+
+test('a click on a cell the rules refuse changes nothing', async () => {
+  const page = await openPage(browser.context, server, '?seed=3&seconds=0.05');
+  await page.click('#new');
+  await page.click('#board .cell[data-move="40"]');  // centre of the centre
+  await waitForPlayer(page);
+  const line = await record(page);
+  const legal = new Set(await legalCells(page));
+  const refused = [0, 40, 80, 8, 72].filter((m) => !legal.has(m));
+  assert.ok(refused.length > 0);
+  const board = await page.innerHTML('#board');
+  // The cells say they are disabled; a click reaches them anyway.
+  for (const m of refused) await page.click(`#board .cell[data-move="${m}"]`, { force: true });
+  // Keyboard too: Enter on a refused cell.
+  await page.focus(`#board .cell[data-move="${refused[0]}"]`);
+  await page.keyboard.press('Enter');
+  await page.waitForTimeout(200);
+  assert.equal(await record(page), line);
+  assert.equal(await page.innerHTML('#board'), board);
+  assert.deepEqual(page.problems, []);
+});
+
+test('moves by keyboard alone: arrows to a cell, Enter to play it', async () => {
+  const page = await openPage(browser.context, server, '?seed=4&seconds=0.05');
+  await page.click('#new');
+  await page.focus('#board .cell[data-move="40"]');
+  await page.keyboard.press('ArrowLeft');   // row 4, column 3: quadrant 4, cell 3
+  await page.keyboard.press('ArrowLeft');   // column 2: quadrant 3, cell 5
+  await page.keyboard.press('ArrowRight');
+  await page.keyboard.press('Enter');
+  await waitForPlayer(page);
+  assert.equal(pairs(await record(page))[0], '43');
+});
+
+test('take back undoes my move and the reply, and I can play again', async () => {
+  const page = await openPage(browser.context, server, '?seed=5&seconds=0.05');
+  await page.click('#new');
+  await page.click('#board .cell[data-move="40"]');
+  await waitForPlayer(page);
+  const afterFirst = await record(page);
+  const legal = await legalCells(page);
+  await page.click(`#board .cell[data-move="${legal[0]}"]`);
+  await page.waitForFunction((n) => document.querySelector('#record').value.length > n, afterFirst.length);
+  await waitForPlayer(page);
+  assert.equal(pairs(await record(page)).length, 4);
+  await page.click('#undo');
+  await page.waitForFunction((l) => document.querySelector('#record').value === l, afterFirst);
+  assert.deepEqual(await legalCells(page), legal, 'the same choice as before');
+  await page.click('#undo');
+  await page.waitForFunction(() => document.querySelector('#record').value === '');
+  await page.click('#board .cell[data-move="0"]');
+  await waitForPlayer(page);
+  assert.equal(pairs(await record(page))[0], '00');
+  assert.deepEqual(page.problems, []);
+});
+
+test('a hint marks the top moves on legal cells by their share of visits', async () => {
+  const page = await openPage(browser.context, server, '?seed=6&seconds=0.2');
+  await page.click('#new');
+  await page.click('#hint');
+  await page.waitForSelector('#board .cell .hint');
+  const hints = await page.$$eval('#board .cell', (cells) => cells
+    .filter((c) => c.querySelector('.hint'))
+    .map((c) => ({ legal: c.classList.contains('legal'), share: parseInt(c.querySelector('.hint').textContent, 10) })));
+  assert.ok(hints.length >= 1 && hints.length <= 3);
+  for (const h of hints) assert.ok(h.legal && h.share >= 0 && h.share <= 100);
+  assert.equal(await record(page), '', 'a hint plays nothing');
+  assert.deepEqual(page.problems, []);
+});
