@@ -1,0 +1,63 @@
+#include "Evaluate.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace nnue {
+
+namespace {
+
+std::uint8_t clipped(int v) { return static_cast<std::uint8_t>(std::clamp(v, 0, kActivationMax)); }
+
+}  // namespace
+
+std::array<double, kOutputs> Evaluation::probabilities() const {
+  const std::int32_t top = *std::max_element(logits.begin(), logits.end());
+  std::array<double, kOutputs> p{};
+  double sum = 0.0;
+  for (int i = 0; i < kOutputs; ++i) {
+    p[i] = std::exp(static_cast<double>(logits[i] - top) / kOutputScale);
+    sum += p[i];
+  }
+  for (double& v : p) v /= sum;
+  return p;
+}
+
+double Evaluation::score(double drawValue) const {
+  const std::array<double, kOutputs> p = probabilities();
+  return p[kWin] + drawValue * p[kDraw];
+}
+
+Evaluation detail::outputLayer(const Network& net, const std::uint8_t* layer2) {
+  Evaluation e;
+  for (int k = 0; k < kOutputs; ++k) {
+    std::int32_t sum = net.outputBias[k];
+    for (int j = 0; j < kLayer2; ++j) sum += layer2[j] * net.outputWeights[k][j];
+    e.logits[k] = sum;
+  }
+  return e;
+}
+
+Evaluation evaluatePortable(const Network& net, const Accumulator& acc, int sideToMove) {
+  const int us = sideToMove == 2 ? 1 : 0;
+  std::uint8_t input[2 * kHidden];
+  for (int i = 0; i < kHidden; ++i) {
+    input[i] = clipped(acc.values[us][i]);
+    input[kHidden + i] = clipped(acc.values[1 - us][i]);
+  }
+  std::uint8_t layer2[kLayer2];
+  for (int j = 0; j < kLayer2; ++j) {
+    std::int32_t sum = net.layer2Bias[j];
+    for (int i = 0; i < 2 * kHidden; ++i) sum += input[i] * net.layer2Weights[j][i];
+    // Arithmetic shift: negative sums round down, as the vector shift does.
+    layer2[j] = clipped(sum >> kWeightShift);
+  }
+  return detail::outputLayer(net, layer2);
+}
+
+Evaluation evaluate(const Network& net, const Accumulator& acc, int sideToMove) {
+  static const bool avx2 = hasAvx2();
+  return avx2 ? evaluateAvx2(net, acc, sideToMove) : evaluatePortable(net, acc, sideToMove);
+}
+
+}  // namespace nnue
