@@ -2,6 +2,7 @@
 // back as JSON in a buffer that stays valid until the next call.
 #include <emscripten/emscripten.h>
 
+#include <cstdint>
 #include <cstdlib>
 #include <memory>
 #include <string>
@@ -13,10 +14,11 @@
 namespace {
 
 std::unique_ptr<WebSession> session;
+std::uint64_t poolNodes = kBrowserPoolNodes;
 std::string reply;
 
 WebSession& current() {
-  if (!session) session = std::make_unique<WebSession>();
+  if (!session) session = std::make_unique<WebSession>(poolNodes);
   return *session;
 }
 
@@ -52,8 +54,14 @@ EMSCRIPTEN_KEEPALIVE void uttt_seed(unsigned seed) {
   playoutRandom().reseed(seed);
 }
 
-// Capacity of the node pool, in nodes.
-EMSCRIPTEN_KEEPALIVE double uttt_pool_nodes() { return static_cast<double>(kBrowserPoolNodes); }
+// Capacity of the node pool, in nodes. A smaller pool may be asked for
+// before the first game (for small devices, or to see the search stop when
+// the pool is used up); nodes beyond the browser's share are refused.
+EMSCRIPTEN_KEEPALIVE double uttt_pool_nodes(double wanted) {
+  if (!session && wanted >= 1000 && wanted < static_cast<double>(kBrowserPoolNodes))
+    poolNodes = static_cast<std::uint64_t>(wanted);
+  return static_cast<double>(poolNodes);
+}
 
 EMSCRIPTEN_KEEPALIVE void uttt_new_game() { current().newGame(); }
 

@@ -123,7 +123,7 @@ async function computerMove() {
   game.thinking = false;
   if (reply.cancelled) return;
   showProgress({ ...reply.progress, seconds: 0 });
-  if (reply.progress.poolFull) game.message = 'The computer stopped early: its 256 MB of memory for the search was used up.';
+  if (reply.progress.poolFull) game.message = 'The computer stopped early: the memory for its search was used up.';
   await show(reply.state);
   if (game.message) setStatus(`${game.message} ${describe(reply.state)}`);
 }
@@ -218,16 +218,17 @@ $('forward').addEventListener('click', () => viewPly(game.viewPly + 1));
 $('last').addEventListener('click', () => viewPly(game.state.length));
 
 // Tests and curious players: ?seed=N repeats the engine's random choices,
-// ?seconds=S sets a custom thinking time.
+// ?seconds=S sets a custom thinking time, ?pool=N a smaller search tree.
 (async () => {
   const seed = params.has('seed') ? Number(params.get('seed')) : undefined;
-  const { state, poolNodes } = await ask('init', { seed });
+  const { state, poolNodes } = await ask('init', { seed, poolNodes: Number(params.get('pool')) || 0 });
   if (params.has('seconds')) {
     $('level').value = 'custom';
     $('custom-label').hidden = false;
     $('custom-seconds').value = params.get('seconds');
   }
-  $('memory-note').dataset.poolNodes = String(poolNodes);
+  // A node takes 24 bytes; the pool's bookkeeping and slack stay under 256 MB.
+  $('pool-size').textContent = `${(poolNodes / 1e6).toLocaleString('en')} million positions, ${Math.round(poolNodes * 24 / 1e6)} MB`;
   await show(state);
   document.body.dataset.ready = 'true';
 })();

@@ -54,7 +54,8 @@ function runSearch(id, seconds, purpose, finish) {
 const handlers = {
   init(msg) {
     if (msg.seed !== undefined) call('uttt_seed', null, ['number'], [msg.seed >>> 0]);
-    return { poolNodes: call('uttt_pool_nodes', 'number'), state: state() };
+    const poolNodes = call('uttt_pool_nodes', 'number', ['number'], [msg.poolNodes || 0]);
+    return { poolNodes, state: state() };
   },
   newGame() { call('uttt_new_game', null); return { state: state() }; },
   play(msg) {

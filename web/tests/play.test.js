@@ -114,3 +114,16 @@ test('a hint marks the top moves on legal cells by their share of visits', async
   assert.equal(await record(page), '', 'a hint plays nothing');
   assert.deepEqual(page.problems, []);
 });
+
+test('a search that uses up its memory stops early and says so', async () => {
+  const page = await openPage(browser.context, server, '?seed=9&seconds=5&pool=20000');
+  assert.match(await page.textContent('#memory-note'), /256 MB.*0\.02 million positions/s);
+  await page.check('input[name="side"][value="2"]');
+  const started = Date.now();
+  await page.click('#new');
+  await waitForPlayer(page);
+  assert.ok(Date.now() - started < 4000, 'stopped before its thinking time');
+  assert.match(await status(page), /stopped early.*memory/);
+  assert.equal(pairs(await record(page)).length, 1);
+  assert.deepEqual(page.problems, []);
+});
