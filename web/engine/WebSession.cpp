@@ -21,7 +21,12 @@ constexpr double kMaxSeconds = 24 * 3600.0;
 bool isIndexDigit(char c) { return c >= '0' && c <= '8'; }
 bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f'; }
 
-std::string quoted(std::string_view s) { return "\"" + std::string(s) + "\""; }
+// "move N "PAIR"", the start of a message about the pair of move N.
+std::string movePair(std::size_t n, std::string_view pair) {
+  std::string out("move ");
+  out.append(std::to_string(n)).append(" \"").append(pair).append("\"");
+  return out;
+}
 
 }  // namespace
 
@@ -52,7 +57,7 @@ std::string WebSession::load(std::string_view line) {
     if (isBlank(c)) continue;
     pair += c;
     if (pair.size() < 2) continue;
-    const std::string where = "move " + std::to_string(wanted.size() + 1) + " " + quoted(pair);
+    const std::string where = movePair(wanted.size() + 1, pair);
     if (!isIndexDigit(pair[0]) || !isIndexDigit(pair[1]))
       return where + ": quadrant and cell must be digits 0-8";
     const int q = pair[0] - '0';
@@ -64,7 +69,7 @@ std::string WebSession::load(std::string_view line) {
     pair.clear();
   }
   if (!pair.empty())
-    return "move " + std::to_string(wanted.size() + 1) + " " + quoted(pair) + ": the cell digit is missing";
+    return movePair(wanted.size() + 1, pair) + ": the cell digit is missing";
   newGame();
   for (int m : wanted) play(m);
   return "";

@@ -174,6 +174,7 @@ async function hint() {
   const reply = await ask('think', { seconds: total, purpose: 'hint' });
   game.thinking = false;
   if (reply.cancelled) return;
+  showProgress({ ...reply.progress, seconds: 0 });
   game.hint = reply.top;
   game.message = 'Hint: the computer\'s favourite moves, by share of its search.';
   render();

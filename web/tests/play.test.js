@@ -127,3 +127,22 @@ test('a search that uses up its memory stops early and says so', async () => {
   assert.equal(pairs(await record(page)).length, 1);
   assert.deepEqual(page.problems, []);
 });
+
+test('on a phone in the dark: the square board fits the width and plays by tap', async () => {
+  const page = await openPage(browser.context, server, '?seed=10&seconds=0.05');
+  await page.setViewportSize({ width: 360, height: 740 });
+  await page.emulateMedia({ colorScheme: 'dark' });
+  const fit = await page.evaluate(() => {
+    const b = document.querySelector('#board').getBoundingClientRect();
+    return { scroll: document.documentElement.scrollWidth, width: innerWidth, w: b.width, h: b.height,
+      background: getComputedStyle(document.body).backgroundColor };
+  });
+  assert.ok(fit.scroll <= fit.width, 'no sideways scrolling');
+  assert.ok(Math.abs(fit.w - fit.h) < 2 && fit.w > 300, `board ${fit.w} x ${fit.h}`);
+  assert.notEqual(fit.background, 'rgb(250, 250, 247)', 'the dark scheme is followed');
+  await page.click('#new');
+  await page.click('#board .cell[data-move="40"]');
+  await waitForPlayer(page);
+  assert.equal(pairs(await record(page)).length, 2);
+  assert.deepEqual(page.problems, []);
+});
