@@ -1,0 +1,119 @@
+#include "DataGenerator.h"
+
+#include <cstdlib>
+#include <iostream>
+#include <random>
+
+#include "Game.h"
+#include "NodePool.h"
+#include "Random.h"
+
+namespace {
+
+// Long enough that the pool, not the clock, ends every search.
+constexpr double kThinkingSeconds = 3600.0;
+
+// Seeds from the run's seed and a game's number, decorrelated (SplitMix64).
+std::uint64_t mix(std::uint64_t seed, std::uint64_t n) {
+  std::uint64_t z = seed + 0x9E3779B97F4A7C15ULL * (n + 1);
+  z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ULL;
+  z = (z ^ (z >> 27)) * 0x94D049BB133111EBULL;
+  return z ^ (z >> 31);
+}
+
+// A uniformly drawn legal move code (9 * quadrant + cell) of an unfinished position.
+int randomMove(const Position& pos, std::mt19937_64& draw) {
+  int legal[81];
+  int count = 0;
+  for (int m = 0; m < 81; ++m)
+    if (pos.isLegal(m / 9, m % 9)) legal[count++] = m;
+  return legal[draw() % static_cast<unsigned>(count)];
+}
+
+// The position after the opening: random moves, drawn again whenever they
+// end the game (which a short opening almost never does).
+std::vector<int> randomOpening(const GeneratorOptions& options, std::mt19937_64& draw) {
+  const int span = options.maxOpening - options.minOpening + 1;
+  const int length = options.minOpening + static_cast<int>(draw() % static_cast<unsigned>(span));
+  for (;;) {
+    std::vector<int> moves;
+    Position pos;
+    while (static_cast<int>(moves.size()) < length && pos.winner == 0) {
+      moves.push_back(randomMove(pos, draw));
+      pos.play(moves.back() / 9, moves.back() % 9);
+    }
+    if (pos.winner == 0) return moves;
+  }
+}
+
+// Searches the position after moves on a fresh tree and returns the move,
+// filling in the sample's statistics from the searched move's child.
+int searchMove(const std::vector<int>& moves, Sample& sample) {
+  Node* top = new Node();
+  Node* node = top;
+  for (int m : moves) {
+    node->setChild(Move(m / 9, m % 9));
+    node = node->getChildren().back();
+  }
+  const Move chosen = getMove(node, kThinkingSeconds);
+  const int code = 9 * chosen.global + chosen.local;
+  sample.wins = 1;  // a move that wins at once is played without a search
+  sample.ties = 0;
+  sample.visits = 1;
+  for (std::size_t i = 0; i < node->getNumChildren(); ++i) {
+    const Node* child = node->getChild(i);
+    if (child == nullptr || child->getMoveCode() != code || child->getNumVisits() == 0) continue;
+    sample.wins = static_cast<std::uint32_t>(child->getNumWins());
+    sample.ties = static_cast<std::uint32_t>(child->getNumTies());
+    sample.visits = static_cast<std::uint32_t>(child->getNumVisits());
+  }
+  delete top;
+  return code;
+}
+
+// Standard output dropped for the object's lifetime, whatever leaves the scope.
+class Muted {
+ public:
+  Muted() : shown_(std::cout.rdbuf(nullptr)) {}
+  ~Muted() {
+    std::cout.rdbuf(shown_);
+    std::cout.clear();
+  }
+  Muted(const Muted&) = delete;
+  Muted& operator=(const Muted&) = delete;
+
+ private:
+  std::streambuf* shown_;
+};
+
+}  // namespace
+
+void generateGames(const GeneratorOptions& options, int first, int end, int step,
+                   std::vector<Sample>& out, const std::function<void(int)>& onGame) {
+  NodePool::setMaxSize(options.poolNodes);
+  const Muted muted;
+  for (int n = first; n < end; n += step) {
+    std::mt19937_64 draw(mix(options.seed, static_cast<std::uint64_t>(n)));
+    g_seed = static_cast<std::uint32_t>(draw());
+    std::srand(static_cast<unsigned>(draw()));
+    playoutRandom().reseed(draw());
+
+    std::vector<int> moves = randomOpening(options, draw);
+    Position pos;
+    for (int m : moves) pos.play(m / 9, m % 9);
+    const std::size_t gameStart = out.size();
+    while (pos.winner == 0) {
+      Sample sample;
+      sample.position = pos;
+      const int code = searchMove(moves, sample);
+      out.push_back(sample);
+      moves.push_back(code);
+      pos.play(code / 9, code % 9);
+    }
+    for (std::size_t i = gameStart; i < out.size(); ++i) {
+      const int mover = out[i].position.playerToMove();
+      out[i].result = static_cast<std::int8_t>(pos.winner == -1 ? 0 : pos.winner == mover ? 1 : -1);
+    }
+    if (onGame) onGame(static_cast<int>(out.size() - gameStart));
+  }
+}
