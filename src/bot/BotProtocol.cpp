@@ -21,6 +21,9 @@ using Clock = std::chrono::steady_clock;
 
 // Longest thinking time accepted on the command line: an hour.
 constexpr double kMaxSeconds = 3600.0;
+// Discarded nodes freed between two looks at the input while idle: well
+// under a millisecond of work, so a turn that arrives waits no longer.
+constexpr std::uint64_t kIdleReclaimChunk = 16384;
 
 // A fault in what the bot was told, with the input line it was found on.
 class InputError : public std::runtime_error {
@@ -93,7 +96,7 @@ class BotGame {
   bool started() const { return now_->hasMove() || movedFirst_; }
   void moveFirst() { movedFirst_ = true; }
   void play(const Move& move) {
-    now_->setChild(move);
+    now_->setChild(move, Disposal::deferred);
     now_ = now_->getChildren().back();
   }
 
@@ -163,9 +166,26 @@ void answer(std::ostream& out, const Move& move, const Node& chosen) {
   out << std::endl;
 }
 
-void playTurns(LineInput& input, std::ostream& out, const BotSettings& settings) {
+// Frees what the search and the moves discarded, while in has nothing to read.
+void reclaimWhileIdle(std::istream& in) {
+  while (Node::hasDiscards() && in.rdbuf()->in_avail() == 0) Node::reclaim(kIdleReclaimChunk);
+}
+
+// Frees every discarded node on leaving a game, however it ends.
+struct ReclaimAtEnd {
+  ReclaimAtEnd() = default;
+  ReclaimAtEnd(const ReclaimAtEnd&) = delete;
+  ReclaimAtEnd& operator=(const ReclaimAtEnd&) = delete;
+  ~ReclaimAtEnd() { Node::reclaim(~std::uint64_t{0}); }
+};
+
+void playTurns(std::istream& in, LineInput& input, std::ostream& out, std::ostream& err,
+               const BotSettings& settings) {
+  const ReclaimAtEnd reclaimAtEnd;
   BotGame game;
-  while (input.next()) {
+  for (int turn = 1;; ++turn) {
+    reclaimWhileIdle(in);
+    if (!input.next()) break;
     const Clock::time_point start = Clock::now();
     readOpponentMove(input, game);
     readValidActions(input, *game.now());
@@ -174,11 +194,15 @@ void playTurns(LineInput& input, std::ostream& out, const BotSettings& settings)
     Move move;
     {
       QuietStdout quiet;
-      move = getMove(game.now(), settings.seconds - spent);
+      move = getMove(game.now(), settings.seconds - spent, Disposal::deferred);
     }
     if (!game.now()->isLegal(move)) throw std::logic_error("the search chose an illegal move");
     game.play(move);
     answer(out, move, *game.now());
+    if (settings.reportTiming) {
+      const double ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+      err << "uttt_bot: turn " << turn << " answered in " << ms << " ms" << std::endl;
+    }
   }
 }
 
@@ -187,18 +211,25 @@ void playTurns(LineInput& input, std::ostream& out, const BotSettings& settings)
 std::string botUsage() {
   std::string names;
   for (const std::string& name : searchParameterNames()) names += (names.empty() ? "" : ", ") + name;
-  return "usage: uttt_bot [SECONDS] [NAME=VALUE ...]\n"
+  return "usage: uttt_bot [SECONDS] [NAME=VALUE ...] [--timing]\n"
          "Plays ultimate tic-tac-toe through the arena bot protocol on standard input and output.\n"
          "Each turn: the opponent's last move \"row col\" (\"-1 -1\" to move first), the number of\n"
          "valid actions, that many \"row col\" lines; the answer is \"row col\" and informative figures.\n"
          "SECONDS  thinking time per move, from reading the turn's first line (default 0.1)\n"
          "NAME=VALUE  sets a search parameter: " +
-         names + "\n";
+         names +
+         "\n"
+         "--timing  writes each turn's time from its first line to the answer on standard error\n";
 }
 
 std::optional<std::string> configureBot(std::span<const std::string_view> args, BotSettings& settings) {
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string_view arg = args[i];
+  std::size_t position = 0;  // among the arguments other than --timing
+  for (const std::string_view arg : args) {
+    if (arg == "--timing") {
+      settings.reportTiming = true;
+      continue;
+    }
+    const std::size_t i = position++;
     const std::size_t eq = arg.find('=');
     const std::string_view text = eq == std::string_view::npos ? arg : arg.substr(eq + 1);
     double value = 0;
@@ -227,7 +258,7 @@ std::optional<std::string> configureBot(std::span<const std::string_view> args, 
 int runBot(std::istream& in, std::ostream& out, std::ostream& err, const BotSettings& settings) {
   LineInput input(in);
   try {
-    playTurns(input, out, settings);
+    playTurns(in, input, out, err, settings);
     return 0;
   } catch (const InputError& e) {
     err << "uttt_bot: " << e.what() << std::endl;

@@ -14,6 +14,9 @@
 struct BotSettings {
   // Thinking time per move, counted from the moment a turn's first line is read.
   double seconds = 0.1;
+  // Write each turn's time, from reading its first line to writing the
+  // answer, as a line on the error stream.
+  bool reportTiming = false;
 };
 
 // Usage text of the program, several lines ending in a line end.
@@ -21,7 +24,7 @@ std::string botUsage();
 
 // Reads the command-line arguments after the program name: an optional
 // thinking time in seconds, then NAME=VALUE pairs that go to
-// setSearchParameter in order. Returns a one-line message (without line end)
+// setSearchParameter in order; "--timing" may stand anywhere. Returns a one-line message (without line end)
 // for the first argument that is wrong; settings and the parameters set
 // before it keep what they got.
 std::optional<std::string> configureBot(std::span<const std::string_view> args, BotSettings& settings);
@@ -32,4 +35,7 @@ std::optional<std::string> configureBot(std::span<const std::string_view> args, 
 // that differs from the board's, end of input inside a turn) or a failed
 // search writes one line to err and returns 1. The engine's own reports are
 // kept off std::cout meanwhile; the game tree is freed before returning.
+// What the search prunes is freed off the clock: after an answer, while in
+// has nothing to read (in.rdbuf()->in_avail() is 0), or bit by bit when a
+// search finds the pool short.
 int runBot(std::istream& in, std::ostream& out, std::ostream& err, const BotSettings& settings);

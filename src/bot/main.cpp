@@ -10,6 +10,9 @@
 #include "BotProtocol.h"
 
 int main(int argc, char* argv[]) {
+  // Unsynchronised streams read standard input through a buffer that can
+  // tell whether a line is waiting, which the bot asks before idle work.
+  std::ios::sync_with_stdio(false);
   const std::vector<std::string_view> args(argv + 1, argv + argc);
   if (args.size() == 1 && (args[0] == "-h" || args[0] == "--help")) {
     std::cout << botUsage();

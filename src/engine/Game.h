@@ -92,6 +92,12 @@ std::unique_ptr<Move> isWin(Node* node);
 // search. Prints the free count, the counters and the children's win sum. Throws "No Move found..."
 // when the root ends up unvisited or without children.
 Move getMove(Node* root, double seconds);
+// The same, with the pruned subtrees handed to Node::discard instead of freed
+// at once when pruned is Disposal::deferred: nothing on the clock then grows
+// with their size, and the free count printed is the pool's without them.
+// Either way, a search that finds the pool short frees discarded nodes
+// (Node::reclaim) a little at a time, looking at the clock in between.
+Move getMove(Node* root, double seconds, Disposal pruned);
 
 // Prints the sum of node's children's wins and returns the move of its most
 // visited child, equal counts decided by tieBreakDraw(). Expects children;

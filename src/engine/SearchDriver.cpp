@@ -17,6 +17,9 @@ constexpr std::uint64_t kMinIterations = 256;
 // The clock is read once per this many iterations: cheap, and still well
 // under a millisecond between reads.
 constexpr std::uint64_t kClockInterval = 64;
+// Discarded nodes freed at a time when the pool runs short during a search:
+// a fraction of a millisecond of work between two looks at the clock.
+constexpr std::uint64_t kReclaimChunk = 16384;
 // Longest thinking time taken literally (a year); beyond it the pool bounds the search.
 constexpr double kMaxSeconds = 365.0 * 24 * 3600;
 
@@ -27,11 +30,18 @@ Clock::time_point deadlineAfter(Clock::time_point start, double seconds) {
 }
 
 // Runs iterations while the pool can take any expansion, at most capacity + 1
-// of them, and (after the minimal search) until the deadline.
+// of them, and (after the minimal search) until the deadline. When the pool
+// runs short while discarded subtrees wait, frees some of them and goes on.
 void search(Node* root, Clock::time_point deadline) {
   const SearchScope scope(root);
   std::uint64_t count = 0;
-  while (NodePool::size() > kFreeNodeThreshold) {
+  for (;;) {
+    if (NodePool::size() <= kFreeNodeThreshold) {
+      if (!Node::hasDiscards()) break;
+      Node::reclaim(kReclaimChunk);
+      if (Clock::now() >= deadline && count >= kMinIterations) break;
+      continue;
+    }
     select(root);
     ++count;
     if (count > NodePool::maxSize()) break;
@@ -64,7 +74,9 @@ Move getChildVisitedMost(Node* node) {
   return children[bestIndex < 0 ? 0 : bestIndex]->getMove();
 }
 
-Move getMove(Node* root, double seconds) {
+Move getMove(Node* root, double seconds) { return getMove(root, seconds, Disposal::immediate); }
+
+Move getMove(Node* root, double seconds, Disposal pruned) {
   if (std::unique_ptr<Move> win = isWin(root)) return *win;
 
   numP1Wins = 0;
@@ -78,7 +90,8 @@ Move getMove(Node* root, double seconds) {
   Node::Children children = root->getChildren();
   std::sort(children.begin(), children.end(), visitSort);
   while (children.size() > 1) {
-    NodePool::returnNode(children.back());
+    if (pruned == Disposal::deferred) Node::discard(children.back());
+    else NodePool::returnNode(children.back());
     children.pop_back();
   }
   std::cout << NodePool::size() << std::endl;

@@ -55,6 +55,17 @@ void forget(const Node* node) {
   if (cache.node == node) cache.node = nullptr;
 }
 
+// Forgets the cached position if it belongs to one of the n nodes from first.
+void forgetRange(const Node* first, unsigned n) {
+  const auto cached = reinterpret_cast<std::uintptr_t>(cache.node);
+  if (cached >= reinterpret_cast<std::uintptr_t>(first) && cached < reinterpret_cast<std::uintptr_t>(first + n))
+    cache.node = nullptr;
+}
+
+// Top of the stack of discarded nodes waiting for reclaim (NodePool::kNone:
+// none); each waiting node's parent field holds the slot of the next one.
+std::uint32_t discarded = NodePool::kNone;
+
 }  // namespace
 
 Node::Children::Children(Node& owner) : owner_(&owner) {
@@ -96,16 +107,73 @@ void Node::releaseChildren() {
     // visited, and the cached position is forgotten once for the whole run.
     Node* run = NodePool::at(children_);
     for (unsigned i = 0; i < numChildren_; ++i)
-      if (run[i].numChildren_ != 0 || run[i].listed()) run[i].releaseChildren();
-    const auto cached = reinterpret_cast<std::uintptr_t>(cache.node);
-    if (cached >= reinterpret_cast<std::uintptr_t>(run) &&
-        cached < reinterpret_cast<std::uintptr_t>(run + numChildren_))
-      cache.node = nullptr;
+      if (run[i].hasChildStorage()) run[i].releaseChildren();
+    forgetRange(run, numChildren_);
     NodePool::deallocateRun(children_, numChildren_);
   }
   children_ = 0;
   numChildren_ = 0;
   flags_ &= static_cast<std::uint8_t>(~(kListed | kEveryMove));
+}
+
+void Node::discard(Node* node) {
+  if (node == nullptr) return;
+  // A leaf costs no more to free now than to queue.
+  if (!node->hasChildStorage()) {
+    delete node;
+    return;
+  }
+  node->parent_ = discarded;
+  discarded = NodePool::indexOf(node);
+}
+
+bool Node::hasDiscards() { return discarded != NodePool::kNone; }
+
+std::uint64_t Node::reclaim(std::uint64_t budget) {
+  std::uint64_t freed = 0;
+  while (freed < budget && discarded != NodePool::kNone) {
+    Node* node = NodePool::at(discarded);
+    discarded = node->parent_;
+    freed += node->discardChildren() + 1;
+    forget(node);
+    NodePool::deallocateRun(NodePool::indexOf(node), 1);
+  }
+  return freed;
+}
+
+std::uint64_t Node::discardChildren() {
+  std::uint64_t freed = 0;
+  if (listed()) {
+    Node** entries = list();
+    for (unsigned i = 0; i < numChildren_; ++i) {
+      Node* child = entries[i];
+      if (child == nullptr) continue;
+      if (child->hasChildStorage()) {
+        discard(child);
+      } else {
+        delete child;
+        ++freed;
+      }
+    }
+    giveBackList(children_);
+  } else if (numChildren_ > 0) {
+    // Leaves go back as whole stretches of the run; a child with children
+    // keeps its slot until its own turn comes.
+    Node* run = NodePool::at(children_);
+    forgetRange(run, numChildren_);
+    unsigned stretch = 0;
+    for (unsigned i = 0; i <= numChildren_; ++i) {
+      if (i < numChildren_ && !run[i].hasChildStorage()) continue;
+      if (i > stretch) NodePool::deallocateRun(children_ + stretch, i - stretch);
+      freed += i - stretch;
+      if (i < numChildren_) discard(&run[i]);
+      stretch = i + 1;
+    }
+  }
+  children_ = 0;
+  numChildren_ = 0;
+  flags_ &= static_cast<std::uint8_t>(~(kListed | kEveryMove));
+  return freed;
 }
 
 void Node::init(int global, int local, Node* parent, bool /*evaluate*/) {
@@ -181,7 +249,7 @@ void Node::addChildren(const std::uint8_t* moveCodes, unsigned count) {
   numChildren_ = static_cast<std::uint8_t>(count);
 }
 
-void Node::setChild(const Move& move) {
+void Node::setChild(const Move& move, Disposal others) {
   const int code = 9 * move.global + move.local;
   Node* keep = nullptr;
   for (unsigned i = 0; i < numChildren_; ++i) {
@@ -189,6 +257,8 @@ void Node::setChild(const Move& move) {
     if (c == nullptr) continue;
     if (keep == nullptr && c->move_ == code) {
       keep = c;
+    } else if (others == Disposal::deferred && c->hasChildStorage()) {
+      discard(c);
     } else if (listed()) {
       delete c;
     } else {

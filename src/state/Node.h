@@ -11,6 +11,11 @@
 #include "Position.h"
 #include "UctScore.h"
 
+// How a node's discarded subtrees go back to the pool: at once, or handed to
+// the reclaimer (Node::discard) for callers on a move clock, which must not
+// spend time that grows with the size of what they throw away.
+enum class Disposal { immediate, deferred };
+
 // One position of the game and one vertex of the search tree.
 //
 // A node stores how it was reached (its parent and its move), the search
@@ -148,10 +153,25 @@ class Node {
 
   // Moves to the position after move: reuses the child for that move if there
   // is one (keeping its searched subtree), makes it otherwise, and hands every
-  // other child back to the pool. Afterwards that child is the only and so the
-  // last element of getChildren(). Expects a legal move; throws std::bad_alloc
-  // when a new child is needed and the pool has no free node.
-  void setChild(const Move& move);
+  // other child back to the pool, at once or through discard(). Afterwards
+  // that child is the only and so the last element of getChildren(). Expects
+  // a legal move; throws std::bad_alloc when a new child is needed and the
+  // pool has no free node.
+  void setChild(const Move& move, Disposal others = Disposal::immediate);
+
+  // Deferred freeing. discard() takes a node that is no longer any node's
+  // child (its parent dropped it, or it is a tree's top) with its whole
+  // subtree, in constant time; its nodes stay allocated (counted as used by
+  // the pool) until reclaim() frees them, a bounded amount at a time. The
+  // discarded nodes are linked through their parent field, so this costs no
+  // memory beyond the nodes themselves.
+  static void discard(Node* node);
+  // Frees discarded nodes, oldest subtrees' tops first: stops once at least
+  // `budget` nodes are freed (a node's children go as one group, so up to 81
+  // more) or nothing waits. Returns how many it freed.
+  static std::uint64_t reclaim(std::uint64_t budget);
+  // Whether discarded nodes wait for reclaim().
+  static bool hasDiscards();
 
   // Whether move may be played now. Indexes outside 0-8 are simply illegal.
   bool isLegal(const Move& move) const { return position().isLegal(move.global, move.local); }
@@ -191,6 +211,10 @@ class Node {
   Node** list() const;
   void makeListed();
   void releaseChildren();
+  // Frees the children that have no children of their own, discards the
+  // others and drops the children sequence; returns how many it freed.
+  std::uint64_t discardChildren();
+  bool hasChildStorage() const { return numChildren_ != 0 || listed(); }
 };
 
 static_assert(sizeof(Node) == 24, "keep the tree node compact: it is most of the search's memory");

@@ -104,7 +104,24 @@ TEST(BotProgram, BadArgumentsExitWithStatusTwo) {
   }
   const SessionResult help = runBot({"--help"}, "");
   EXPECT_EQ(help.exitStatus, 0);
-  EXPECT_EQ(help.out.rfind("usage: uttt_bot [SECONDS] [NAME=VALUE ...]\n", 0), 0u) << help.out;
+  EXPECT_EQ(help.out.rfind("usage: uttt_bot [SECONDS] [NAME=VALUE ...] [--timing]\n", 0), 0u) << help.out;
+}
+
+// --timing may stand before or after the thinking time and adds one line a
+// turn on standard error; the answers are the same as without it.
+TEST(BotProgram, TimingReportsEachTurnOnStandardError) {
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"--timing", "0.01"}, std::vector<std::string>{"0.01", "--timing"}}) {
+    const SessionResult r = runBot(args, kAfterCentre);
+    EXPECT_EQ(r.exitStatus, 0);
+    EXPECT_TRUE(answersAfterCentre(r.out)) << r.out;
+    const std::string prefix = "uttt_bot: turn 1 answered in ";
+    ASSERT_EQ(r.err.rfind(prefix, 0), 0u) << r.err;
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+    const double ms = std::stod(r.err.substr(prefix.size()));
+    EXPECT_GE(ms, 0.0);
+    EXPECT_EQ(r.err.substr(r.err.size() - 4), " ms\n") << r.err;
+  }
 }
 
 TEST(BotProgram, SearchParametersFromTheCommandLineStillGiveValidMoves) {
