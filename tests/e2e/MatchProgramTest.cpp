@@ -32,7 +32,8 @@ TEST(MatchProgram, AShortMatchReportsEachGameAndLogsRecordsTheAnalyserReads) {
   EXPECT_EQ(r.out.find("forfeits"), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("Result of A over 2 games: "), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("Elo difference of A: "), std::string::npos) << r.out;
-  EXPECT_NE(r.out.find("Forfeits: A 0, B 0\n"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("Forfeits: A 0, B 0\nReply times of A: worst "), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find(" replies\nReply times of B: worst "), std::string::npos) << r.out;
 
   const std::vector<std::string> records = linesOf(readFile(log));
   ASSERT_EQ(records.size(), 2u);

@@ -66,6 +66,11 @@ TEST(MatchGame, TheRefereeDecidesWinLossAndTie) {
     EXPECT_EQ(outcome.winner, winner);
     EXPECT_FALSE(outcome.forfeit) << outcome.forfeit->detail;
     EXPECT_EQ(outcome.record, *record);
+    // Every answer but each side's first is timed, under the move limit.
+    const std::size_t moves = (record->size() + 1) / 3;
+    EXPECT_EQ(outcome.replies[0].count(), (moves + 1) / 2 - 1);
+    EXPECT_EQ(outcome.replies[1].count(), moves / 2 - 1);
+    EXPECT_LT(outcome.replies[0].worst(), 10000.0);
   }
   EXPECT_TRUE(noChildren());
 }

@@ -75,6 +75,8 @@ class Scoreboard {
   void finish(int game, const GameOutcome& outcome) {
     const std::lock_guard lock(mutex_);
     const int playerA = game % 2 == 1 ? 1 : 2;
+    result_.repliesA.add(outcome.replies[static_cast<std::size_t>(playerA - 1)]);
+    result_.repliesB.add(outcome.replies[static_cast<std::size_t>(2 - playerA)]);
     std::string line = "Game " + std::to_string(game) + " of " + std::to_string(options_.games) +
                        ": A (player " + std::to_string(playerA) + ") ";
     if (outcome.winner == -1) {
@@ -145,6 +147,16 @@ void playGames(const MatchOptions& options, Scoreboard& board) {
   }
 }
 
+void printReplies(const char* side, const ReplyTimes& r, std::ostream& report) {
+  report << "Reply times of " << side << ": ";
+  if (r.count() == 0) {
+    report << "none after the first move" << std::endl;
+    return;
+  }
+  report << "worst " << fixedNumber(r.worst(), 1) << " ms, 99.9th percentile " << fixedNumber(r.percentile(99.9), 1)
+         << " ms over " << r.count() << " replies" << std::endl;
+}
+
 void printSummary(const MatchOptions& options, const MatchResult& r, std::ostream& report) {
   const Tally& t = r.tally;
   report << "Result of A over " << t.games() << " games: " << tallyText(t) << " (wins, draws, losses)" << std::endl;
@@ -163,6 +175,8 @@ void printSummary(const MatchOptions& options, const MatchResult& r, std::ostrea
            << verdictText(r.verdict.value_or(SprtVerdict::Continue)) << std::endl;
   }
   report << "Forfeits: A " << r.forfeitsA << ", B " << r.forfeitsB << std::endl;
+  printReplies("A", r.repliesA, report);
+  printReplies("B", r.repliesB, report);
 }
 
 }  // namespace

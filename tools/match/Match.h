@@ -35,6 +35,9 @@ struct MatchResult {
   Tally tally;  // from A's point of view
   int forfeitsA = 0;
   int forfeitsB = 0;
+  // Each side's reply times (see GameOutcome::replies).
+  ReplyTimes repliesA;
+  ReplyTimes repliesB;
   // Set when the SPRT reached a bound; the match stopped there.
   std::optional<SprtVerdict> verdict;
 };

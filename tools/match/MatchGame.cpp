@@ -34,12 +34,18 @@ GameOutcome playGame(const std::string& player1, const std::string& player2, con
     BotProcess& bot = *bots[static_cast<std::size_t>(player - 1)];
     bool& first = started[static_cast<std::size_t>(player - 1)];
     const std::chrono::milliseconds limit = limits.move + (first ? std::chrono::milliseconds(0) : limits.startup);
-    first = true;
 
-    const BotProcess::Clock::time_point deadline = BotProcess::Clock::now() + limit;
+    const bool firstTurn = !first;
+    first = true;
+    const BotProcess::Clock::time_point sent = BotProcess::Clock::now();
+    const BotProcess::Clock::time_point deadline = sent + limit;
     std::string line;
     BotProcess::Status status = bot.send(referee.turnText(), deadline);
     if (status == BotProcess::Status::Ok) status = bot.readLine(line, deadline);
+    if (status == BotProcess::Status::Ok && !firstTurn) {
+      outcome.replies[static_cast<std::size_t>(player - 1)].add(
+          std::chrono::duration<double, std::milli>(BotProcess::Clock::now() - sent).count());
+    }
 
     if (status == BotProcess::Status::Closed) {
       outcome.forfeit = Forfeit{player, Fault::Crash, crashDetail(bot)};

@@ -1,10 +1,12 @@
 #pragma once
 
+#include <array>
 #include <chrono>
 #include <optional>
 #include <string>
 
 #include "Referee.h"
+#include "ReplyTimes.h"
 
 // Time limits of one game between two bot processes.
 struct GameLimits {
@@ -27,6 +29,10 @@ struct GameOutcome {
   int winner = 0;  // 1 or 2, or -1 for a tie
   std::optional<Forfeit> forfeit;
   std::string record;  // the moves played, as a record line
+  // Milliseconds from sending each turn to receiving its answer, by player
+  // (index 0 for player 1), leaving out each side's first turn: that one
+  // includes starting the process.
+  std::array<ReplyTimes, 2> replies;
 };
 
 // Plays one game: starts both commands through /bin/sh -c (player1 moves
