@@ -1,0 +1,118 @@
+// What a leaf evaluation by the value network costs, beside the random
+// playout it stands in for, on the same positions: the network's leaf along
+// a descent (one accumulator update per ply below the search root, then the
+// evaluation), a fresh sum of every feature with the evaluation, and one
+// random playout from the same leaf.
+
+#include <benchmark/benchmark.h>
+
+#include <random>
+#include <vector>
+
+#include "BenchSupport.h"
+#include "DefaultNetwork.h"
+#include "Evaluate.h"
+
+namespace {
+
+constexpr int kLeaves = 64;
+
+// kLeaves descents of `plies` random moves, each from a root `rootMoves`
+// into a seeded random game; every position on the way is kept.
+struct Descents {
+  std::vector<std::vector<Position>> paths;
+
+  Descents(int rootMoves, int plies) {
+    std::mt19937 draw(77);
+    while (static_cast<int>(paths.size()) < kLeaves) {
+      std::vector<Position> path(1);
+      for (int n = 0; n < rootMoves + plies && path.back().winner == 0; ++n) {
+        const Position& pos = path.back();
+        int legal[81];
+        int count = 0;
+        for (int m = 0; m < 81; ++m)
+          if (pos.isLegal(m / 9, m % 9)) legal[count++] = m;
+        const int m = legal[draw() % count];
+        Position next = pos;
+        next.play(m / 9, m % 9);
+        path.push_back(next);
+      }
+      if (path.back().winner != 0) continue;  // a leaf the search would score without either
+      paths.emplace_back(path.end() - plies - 1, path.end());
+    }
+  }
+};
+
+void BM_NetworkLeafAlongDescent(benchmark::State& state) {
+  const nnue::Network& net = nnue::defaultNetwork();
+  const int plies = static_cast<int>(state.range(0));
+  const Descents descents(bench::kMidGameMoves, plies);
+  std::vector<nnue::Accumulator> roots(kLeaves);
+  for (int i = 0; i < kLeaves; ++i) roots[i].refresh(net, descents.paths[i][0]);
+  // One accumulator a ply, as a search keeps them down its descent.
+  std::vector<nnue::Accumulator> stack(plies + 1);
+  int leaf = 0;
+  for (auto _ : state) {
+    const std::vector<Position>& path = descents.paths[leaf];
+    const nnue::Accumulator* parent = &roots[leaf];
+    for (int p = 1; p <= plies; ++p) {
+      parent->updateInto(stack[p], net, path[p - 1], path[p]);
+      parent = &stack[p];
+    }
+    benchmark::DoNotOptimize(nnue::evaluate(net, *parent, path.back().playerToMove()));
+    leaf = (leaf + 1) % kLeaves;
+  }
+  state.counters["leaves"] = benchmark::Counter(static_cast<double>(state.iterations()),
+                                                benchmark::Counter::kIsRate);
+}
+
+void BM_NetworkRefreshAndEvaluate(benchmark::State& state) {
+  const nnue::Network& net = nnue::defaultNetwork();
+  const Descents descents(bench::kMidGameMoves, 0);
+  nnue::Accumulator acc;
+  int leaf = 0;
+  for (auto _ : state) {
+    const Position& pos = descents.paths[leaf].back();
+    acc.refresh(net, pos);
+    benchmark::DoNotOptimize(nnue::evaluate(net, acc, pos.playerToMove()));
+    leaf = (leaf + 1) % kLeaves;
+  }
+  state.counters["leaves"] = benchmark::Counter(static_cast<double>(state.iterations()),
+                                                benchmark::Counter::kIsRate);
+}
+
+void BM_NetworkEvaluateOnly(benchmark::State& state, bool vector) {
+  const nnue::Network& net = nnue::defaultNetwork();
+  const Descents descents(bench::kMidGameMoves, 0);
+  std::vector<nnue::Accumulator> accs(kLeaves);
+  for (int i = 0; i < kLeaves; ++i) accs[i].refresh(net, descents.paths[i].back());
+  int leaf = 0;
+  for (auto _ : state) {
+    const int side = descents.paths[leaf].back().playerToMove();
+    benchmark::DoNotOptimize(vector ? nnue::evaluateAvx2(net, accs[leaf], side)
+                                    : nnue::evaluatePortable(net, accs[leaf], side));
+    leaf = (leaf + 1) % kLeaves;
+  }
+}
+void BM_NetworkEvaluateAvx2(benchmark::State& state) { BM_NetworkEvaluateOnly(state, true); }
+void BM_NetworkEvaluatePortable(benchmark::State& state) { BM_NetworkEvaluateOnly(state, false); }
+
+void BM_PlayoutFromTheSameLeaves(benchmark::State& state) {
+  bench::seedEverything();
+  const Descents descents(bench::kMidGameMoves, static_cast<int>(state.range(0)));
+  int leaf = 0;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(playOut(descents.paths[leaf].back()));
+    leaf = (leaf + 1) % kLeaves;
+  }
+  state.counters["playouts"] = benchmark::Counter(static_cast<double>(state.iterations()),
+                                                  benchmark::Counter::kIsRate);
+}
+
+}  // namespace
+
+BENCHMARK(BM_NetworkLeafAlongDescent)->Arg(1)->Arg(4)->Arg(8)->Arg(16);
+BENCHMARK(BM_NetworkRefreshAndEvaluate);
+BENCHMARK(BM_NetworkEvaluateAvx2);
+BENCHMARK(BM_NetworkEvaluatePortable);
+BENCHMARK(BM_PlayoutFromTheSameLeaves)->Arg(1)->Arg(8)->Arg(16);
