@@ -84,6 +84,24 @@ TEST_F(ComputerTurnTest, ReportsTheSearchAndTheMoveAndReturnsTheOnlyChild) {
   delete root;
 }
 
+// The reports of a seeded run of turns, pinned byte for byte: searches bound
+// by a small pool, not by the clock, so every count is repeatable.
+TEST_F(ComputerTurnTest, SeededTurnsPrintThePinnedReports) {
+  seedEverything(21);
+  NodePool::setMaxSize(30000);
+  Node* root = new Node();
+  std::string out;
+  Node* at = root;
+  for (int turn = 0; turn < 6; ++turn) {
+    const SessionResult r = runInProcess([&] { at = AI_move(at, 1e9); }, "");
+    out += r.out;
+  }
+  std::uint64_t hash = 0xcbf29ce484222325ULL;
+  for (const char c : out) hash = (hash ^ static_cast<unsigned char>(c)) * 0x100000001b3ULL;
+  EXPECT_EQ(hash, 0x5092a197e736efccULL) << std::hex << hash << "\n" << out;
+  delete root;
+}
+
 // A game-winning move is played without a search: nothing of the search's
 // report, and the fresh child has no visits, so the confidence is NaN.
 TEST_F(ComputerTurnTest, AWinInOneSkipsTheSearchReport) {
