@@ -14,7 +14,7 @@
 # fuzz target stops after FUZZ_SECONDS (fuzz_bot after FUZZ_SECONDS_BOT)
 # whatever its run count. Knobs (environment): FUZZ_SECONDS (default 25),
 # FUZZ_SECONDS_BOT (default 20), FUZZ_RUNS_ANALYZE, FUZZ_RUNS_BOT,
-# FUZZ_RUNS_DIALOGUE, FUZZ_RUNS_GAME, SOAK_GAMES and SOAK_POOL.
+# FUZZ_RUNS_DIALOGUE, FUZZ_RUNS_GAME, FUZZ_RUNS_NETWORK, SOAK_GAMES and SOAK_POOL.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ROOT=$PWD
@@ -66,6 +66,8 @@ fuzz_target analyze "${FUZZ_RUNS_ANALYZE:-100000}" 4096
 fuzz_target bot "${FUZZ_RUNS_BOT:-3000}" 4096 "${FUZZ_SECONDS_BOT:-20}"
 fuzz_target dialogue "${FUZZ_RUNS_DIALOGUE:-3000}" 1024
 fuzz_target game "${FUZZ_RUNS_GAME:-3000}" 1024
+# A whole weights file is 58 KB: the length limit must let a valid one through.
+fuzz_target network "${FUZZ_RUNS_NETWORK:-3000}" 65536
 
 echo "== hardening: valgrind =="
 VALGRIND=(valgrind --leak-check=full --errors-for-leak-kinds=definite,indirect --error-exitcode=1)
