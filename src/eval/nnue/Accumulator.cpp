@@ -62,44 +62,52 @@ void rowsOf(const Network& net, const features::List& list, const std::int16_t**
   for (int i = 0; i < list.size; ++i) rows[i] = net.hiddenWeights[list.values[i]].data();
 }
 
-void refreshSide(Row& out, const Network& net, const Position& pos, int perspective) {
-  features::List list;
-  features::active(pos, perspective, list);
+void sumSide(Row& out, const Network& net, const features::List& active) {
   const std::int16_t* rows[features::kMaxActive];
-  rowsOf(net, list, rows);
-  applyRowsBest(out.data(), net.hiddenBias.data(), rows, list.size, nullptr, 0);
+  rowsOf(net, active, rows);
+  applyRowsBest(out.data(), net.hiddenBias.data(), rows, active.size, nullptr, 0);
 }
 
-// out = from + added rows - removed rows, or a fresh sum when that is cheaper.
-void updateSide(Row& out, const Row& from, const Network& net, const Position& before,
-                const Position& after, int perspective) {
-  features::List added;
-  features::List removed;
-  features::changed(before, after, perspective, added, removed);
-  if (added.size + removed.size >= kRefreshThreshold) {
-    refreshSide(out, net, after, perspective);
+// Both sides of to from both sides of from: the changed features are found
+// once, from player 1's side, and mirrored for player 2's. A side with many
+// changes is summed afresh, which is then cheaper.
+void updateBoth(Accumulator& to, const Accumulator& from, const Network& net, const Position& before,
+                const Position& after) {
+  features::List added[2];
+  features::List removed[2];
+  features::changed(before, after, 0, added[0], removed[0]);
+  if (added[0].size + removed[0].size >= kRefreshThreshold) {
+    to.refresh(net, after);
     return;
   }
-  const std::int16_t* addedRows[features::kMaxActive];
-  const std::int16_t* removedRows[features::kMaxActive];
-  rowsOf(net, added, addedRows);
-  rowsOf(net, removed, removedRows);
-  applyRowsBest(out.data(), from.data(), addedRows, added.size, removedRows, removed.size);
+  features::mirror(added[0], added[1]);
+  features::mirror(removed[0], removed[1]);
+  for (int p = 0; p < 2; ++p) {
+    const std::int16_t* addedRows[features::kMaxActive];
+    const std::int16_t* removedRows[features::kMaxActive];
+    rowsOf(net, added[p], addedRows);
+    rowsOf(net, removed[p], removedRows);
+    applyRowsBest(to.values[p].data(), from.values[p].data(), addedRows, added[p].size, removedRows,
+                  removed[p].size);
+  }
 }
 
 }  // namespace
 
 void Accumulator::refresh(const Network& net, const Position& pos) {
-  for (int p = 0; p < 2; ++p) refreshSide(values[p], net, pos, p);
+  features::List active[2];
+  features::active(pos, 0, active[0]);
+  features::mirror(active[0], active[1]);
+  for (int p = 0; p < 2; ++p) sumSide(values[p], net, active[p]);
 }
 
 void Accumulator::update(const Network& net, const Position& before, const Position& after) {
-  for (int p = 0; p < 2; ++p) updateSide(values[p], values[p], net, before, after, p);
+  updateBoth(*this, *this, net, before, after);
 }
 
 void Accumulator::updateInto(Accumulator& child, const Network& net, const Position& before,
                              const Position& after) const {
-  for (int p = 0; p < 2; ++p) updateSide(child.values[p], values[p], net, before, after, p);
+  updateBoth(child, *this, net, before, after);
 }
 
 }  // namespace nnue

@@ -23,7 +23,7 @@ struct Accumulator {
   // Turns the accumulator of before into that of after, adding and removing
   // only the features that differ. Expects *this to hold before's values;
   // any two positions work, but when they differ by many features
-  // (kRefreshThreshold or more on a side) the side is summed from scratch.
+  // (kRefreshThreshold or more) the sums start afresh.
   void update(const Network& net, const Position& before, const Position& after);
 
   // Writes before's accumulator plus the change to after into child, leaving
@@ -32,7 +32,7 @@ struct Accumulator {
                   const Position& after) const;
 };
 
-// Changed features on one side from which a fresh sum is cheaper than
+// Changed features (from one side) from which a fresh sum is cheaper than
 // adding and removing rows.
 inline constexpr int kRefreshThreshold = 24;
 

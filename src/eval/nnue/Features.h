@@ -42,4 +42,21 @@ void active(const Position& pos, int perspective, List& out);
 void changed(const Position& before, const Position& after, int perspective, List& added,
              List& removed);
 
+// The same fact seen from the other player's side: mine and theirs swap,
+// and so do "I move" and "they move".
+inline int mirror(int f) {
+  if (f < kQuadrantBase) return f ^ 1;
+  if (f < kForcedBase) {
+    const int kind = (f - kQuadrantBase) % 3;
+    return kind == 2 ? f : kind == 0 ? f + 1 : f - 1;
+  }
+  return f < kForcedBase + 10 ? f + 10 : f - 10;
+}
+
+// Every entry of from mirrored into to.
+inline void mirror(const List& from, List& to) {
+  to.size = from.size;
+  for (int i = 0; i < from.size; ++i) to.values[i] = static_cast<std::uint16_t>(mirror(from.values[i]));
+}
+
 }  // namespace nnue::features
