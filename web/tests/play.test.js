@@ -140,8 +140,8 @@ test('on a phone in the dark: the square board fits the width and plays by tap',
   assert.ok(fit.scroll <= fit.width, 'no sideways scrolling');
   assert.ok(Math.abs(fit.w - fit.h) < 2 && fit.w > 300, `board ${fit.w} x ${fit.h}`);
   assert.notEqual(fit.background, 'rgb(250, 250, 247)', 'the dark scheme is followed');
-  await page.click('#new');
-  await page.click('#board .cell[data-move="40"]');
+  await page.tap('#new');
+  await page.tap('#board .cell[data-move="40"]');
   await waitForPlayer(page);
   assert.equal(pairs(await record(page)).length, 2);
   assert.deepEqual(page.problems, []);

@@ -51,6 +51,7 @@ async function launch() {
     args: ['--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
       '--disable-background-networking', '--disable-component-update', '--disable-sync'],
     viewport: { width: 1100, height: 900 },
+    hasTouch: true,  // pages take taps as well as clicks
   });
   return {
     context,
