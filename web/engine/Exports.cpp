@@ -2,10 +2,12 @@
 // back as JSON in a buffer that stays valid until the next call.
 #include <emscripten/emscripten.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "Game.h"
 #include "Random.h"
@@ -22,11 +24,8 @@ WebSession& current() {
   return *session;
 }
 
-std::string number(double x) {
-  if (x != x) return "null";
-  std::string s = std::to_string(x);
-  return s;
-}
+// JSON has no NaN.
+std::string number(double x) { return x != x ? "null" : std::to_string(x); }
 
 template <class T, class F>
 std::string array(const std::vector<T>& items, F each) {
