@@ -159,6 +159,7 @@ WebSession::Progress WebSession::searchSlice(double sliceSeconds) {
   progress.iterations = iterations_;
   progress.elapsed = std::chrono::duration<double>(Clock::now() - start_).count();
   progress.poolFull = poolFull_;
+  progress.poolBytes = NodePool::bytesReserved();
   return progress;
 }
 

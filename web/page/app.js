@@ -106,7 +106,8 @@ async function viewPly(ply) {
 // Progress bar over the thinking time, and the iterations so far.
 function showProgress(p) {
   $('progress').value = p.seconds > 0 ? Math.min(1, p.elapsed / p.seconds) : 1;
-  $('iterations').textContent = `${p.iterations.toLocaleString('en')} iterations`;
+  $('iterations').textContent =
+    `${p.iterations.toLocaleString('en')} iterations, tree ${Math.round(p.poolBytes / 1048576)} MB`;
 }
 
 async function computerMove() {
@@ -228,8 +229,7 @@ $('last').addEventListener('click', () => viewPly(game.state.length));
     $('custom-label').hidden = false;
     $('custom-seconds').value = params.get('seconds');
   }
-  // A node takes 24 bytes; the pool's bookkeeping and slack stay under 256 MB.
-  $('pool-size').textContent = `${(poolNodes / 1e6).toLocaleString('en')} million positions, ${Math.round(poolNodes * 24 / 1e6)} MB`;
+  $('pool-size').textContent = `${(poolNodes / 1e6).toLocaleString('en')} million positions`;
   await show(state);
   document.body.dataset.ready = 'true';
 })();
