@@ -70,12 +70,10 @@ function render() {
   const canPlay = live && !game.thinking && s.winner === 0 && s.toMove === game.side;
   board.render(view, { legal: canPlay, hint: live ? game.hint : null });
   $('board').classList.toggle('review', !live);
-  if (game.thinking) {
-    // the progress handler keeps the status
-  } else if (!live) {
-    setStatus(`Move ${game.viewPly} of ${s.length}. Step forward to the last move to play on.`);
-  } else {
-    setStatus(game.message || describe(s));
+  // While the computer thinks, the status says so until it is done.
+  if (!game.thinking) {
+    setStatus(live ? [game.message, describe(s)].filter(Boolean).join(' ')
+      : `Move ${game.viewPly} of ${s.length}. Step forward to the last move to play on.`);
   }
   $('record').value = s.record;
   $('ply').textContent = `${game.viewPly} / ${s.length}`;
@@ -87,7 +85,7 @@ function render() {
   drawChart($('chart'), s.winRates, game.viewPly);
 }
 
-async function show(state) {
+function show(state) {
   game.state = state;
   game.view = state;
   game.viewPly = state.length;
@@ -107,7 +105,7 @@ async function viewPly(ply) {
 function showProgress(p) {
   $('progress').value = p.seconds > 0 ? Math.min(1, p.elapsed / p.seconds) : 1;
   $('iterations').textContent =
-    `${p.iterations.toLocaleString('en')} iterations, tree ${Math.round(p.poolBytes / 1048576)} MB`;
+    `${p.iterations.toLocaleString('en')} iterations, tree ${Math.round(p.poolBytes / 1e6)} MB`;
 }
 
 async function computerMove() {
@@ -125,8 +123,7 @@ async function computerMove() {
   if (reply.cancelled) return;
   showProgress({ ...reply.progress, seconds: 0 });
   if (reply.progress.poolFull) game.message = 'The computer stopped early: the memory for its search was used up.';
-  await show(reply.state);
-  if (game.message) setStatus(`${game.message} ${describe(reply.state)}`);
+  show(reply.state);
 }
 
 async function onCellPlay(move) {
@@ -138,7 +135,7 @@ async function onCellPlay(move) {
   if (!reply.ok) return;
   game.hint = null;
   game.message = '';
-  await show(reply.state);
+  show(reply.state);
   await computerMove();
 }
 
@@ -150,7 +147,7 @@ async function newGame() {
   $('progress').value = 0;
   $('iterations').textContent = '';
   const { state } = await ask('newGame');
-  await show(state);
+  show(state);
   await computerMove();
 }
 
@@ -164,7 +161,7 @@ async function takeBack() {
   const { state } = await ask('undo', { count: s.length - keep });
   game.hint = null;
   game.message = '';
-  await show(state);
+  show(state);
 }
 
 async function hint() {
@@ -204,7 +201,7 @@ async function load(line) {
   document.querySelector(`input[name="side"][value="${game.side}"]`).checked = true;
   game.hint = null;
   game.message = '';
-  await show(reply.state);
+  show(reply.state);
 }
 
 // ---- Wiring.
@@ -230,7 +227,7 @@ $('last').addEventListener('click', () => viewPly(game.state.length));
     $('custom-seconds').value = params.get('seconds');
   }
   $('pool-size').textContent = `${(poolNodes / 1e6).toLocaleString('en')} million positions`;
-  await show(state);
+  show(state);
   document.body.dataset.ready = 'true';
 })();
 
