@@ -8,7 +8,6 @@
 #include <memory>
 #include <new>
 #include <stdexcept>
-#include <streambuf>
 
 #include "Game.h"
 #include "GridMove.h"
@@ -30,27 +29,6 @@ class InputError : public std::runtime_error {
  public:
   InputError(long lineNumber, const std::string& what)
       : std::runtime_error("line " + std::to_string(lineNumber) + ": " + what) {}
-};
-
-// Swallows everything written to it.
-class NullBuffer : public std::streambuf {
- protected:
-  int_type overflow(int_type c) override { return traits_type::not_eof(c); }
-  std::streamsize xsputn(const char*, std::streamsize n) override { return n; }
-};
-
-// Points std::cout at a sink while alive: the search prints its report lines
-// there, and the protocol's standard output must carry answers only.
-class QuietStdout {
- public:
-  QuietStdout() : saved_(std::cout.rdbuf(&sink_)) {}
-  ~QuietStdout() { std::cout.rdbuf(saved_); }
-  QuietStdout(const QuietStdout&) = delete;
-  QuietStdout& operator=(const QuietStdout&) = delete;
-
- private:
-  NullBuffer sink_;
-  std::streambuf* saved_;
 };
 
 // Numbered lines of the input.
@@ -166,9 +144,13 @@ void answer(std::ostream& out, const Move& move, const Node& chosen) {
   out << std::endl;
 }
 
-// Frees what the search and the moves discarded, while in has nothing to read.
-void reclaimWhileIdle(std::istream& in) {
-  while (Node::hasDiscards() && in.rdbuf()->in_avail() == 0) Node::reclaim(kIdleReclaimChunk);
+// Frees what the search and the moves discarded until input arrives.
+void reclaimWhileIdle(std::istream& in, const BotSettings& settings) {
+  while (Node::hasDiscards()) {
+    const bool waiting = settings.inputWaiting != nullptr ? settings.inputWaiting() : in.rdbuf()->in_avail() != 0;
+    if (waiting) return;
+    Node::reclaim(kIdleReclaimChunk);
+  }
 }
 
 // Frees every discarded node on leaving a game, however it ends.
@@ -182,20 +164,19 @@ struct ReclaimAtEnd {
 void playTurns(std::istream& in, LineInput& input, std::ostream& out, std::ostream& err,
                const BotSettings& settings) {
   const ReclaimAtEnd reclaimAtEnd;
+  SearchContext& search = defaultSearch();
+  search.evaluation = settings.evaluation;
   BotGame game;
   for (int turn = 1;; ++turn) {
-    reclaimWhileIdle(in);
+    reclaimWhileIdle(in, settings);
     if (!input.next()) break;
     const Clock::time_point start = Clock::now();
     readOpponentMove(input, game);
     readValidActions(input, *game.now());
 
     const double spent = std::chrono::duration<double>(Clock::now() - start).count();
-    Move move;
-    {
-      QuietStdout quiet;
-      move = getMove(game.now(), settings.seconds - spent, Disposal::deferred);
-    }
+    SearchReport report;
+    const Move move = getMove(search, game.now(), settings.seconds - spent, Disposal::deferred, report);
     if (!game.now()->isLegal(move)) throw std::logic_error("the search chose an illegal move");
     game.play(move);
     answer(out, move, *game.now());
@@ -219,6 +200,7 @@ std::string botUsage() {
          "NAME=VALUE  sets a search parameter: " +
          names +
          "\n"
+         "eval=playout|network  judges leaves by random playouts (default) or by the value network\n"
          "--timing  writes each turn's time from its first line to the answer on standard error\n";
 }
 
@@ -245,6 +227,12 @@ std::optional<std::string> configureBot(std::span<const std::string_view> args, 
       continue;
     }
     const std::string_view name = arg.substr(0, eq);
+    if (name == "eval") {
+      if (text == "playout") settings.evaluation = LeafEvaluation::playout;
+      else if (text == "network") settings.evaluation = LeafEvaluation::network;
+      else return "bad value \"" + std::string(text) + "\" for eval (playout or network)";
+      continue;
+    }
     bool known = false;
     for (const std::string& n : searchParameterNames()) known = known || n == name;
     if (!known) return "unknown search parameter \"" + std::string(name) + "\"";

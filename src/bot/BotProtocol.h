@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "SearchContext.h"
+
 // The engine behind the arena protocol of ultimate tic-tac-toe bots. Each
 // turn the bot reads the opponent's last move as "row col" ("-1 -1" when the
 // bot moves first), the number of valid actions and that many "row col"
@@ -17,6 +19,12 @@ struct BotSettings {
   // Write each turn's time, from reading its first line to writing the
   // answer, as a line on the error stream.
   bool reportTiming = false;
+  // How the search judges its leaves.
+  LeafEvaluation evaluation = LeafEvaluation::playout;
+  // Whether the next input has arrived, asked between bits of idle work;
+  // null asks the input stream's buffer (in_avail), which is enough for
+  // in-memory input but cannot see into a pipe.
+  bool (*inputWaiting)() = nullptr;
 };
 
 // Usage text of the program, several lines ending in a line end.
@@ -24,7 +32,8 @@ std::string botUsage();
 
 // Reads the command-line arguments after the program name: an optional
 // thinking time in seconds, then NAME=VALUE pairs that go to
-// setSearchParameter in order; "--timing" may stand anywhere. Returns a one-line message (without line end)
+// setSearchParameter in order, except eval=playout or eval=network, which
+// chooses the leaf evaluation; "--timing" may stand anywhere. Returns a one-line message (without line end)
 // for the first argument that is wrong; settings and the parameters set
 // before it keep what they got.
 std::optional<std::string> configureBot(std::span<const std::string_view> args, BotSettings& settings);
@@ -33,9 +42,9 @@ std::optional<std::string> configureBot(std::span<const std::string_view> args, 
 // turns (returns 0) and writes each answer to out as one flushed line. Bad
 // input (a malformed line, an illegal opponent move, a list of valid actions
 // that differs from the board's, end of input inside a turn) or a failed
-// search writes one line to err and returns 1. The engine's own reports are
-// kept off std::cout meanwhile; the game tree is freed before returning.
-// What the search prunes is freed off the clock: after an answer, while in
-// has nothing to read (in.rdbuf()->in_avail() is 0), or bit by bit when a
-// search finds the pool short.
+// search writes one line to err and returns 1. The engine writes nothing of
+// its own; the game tree is freed before returning.
+// What the search prunes is freed off the clock: after an answer, until the
+// next input arrives (settings.inputWaiting), or bit by bit when a search
+// finds the pool short.
 int runBot(std::istream& in, std::ostream& out, std::ostream& err, const BotSettings& settings);

@@ -7,11 +7,26 @@
 #include <string_view>
 #include <vector>
 
+#include <poll.h>
+
 #include "BotProtocol.h"
 
+namespace {
+
+// Whether standard input has a line waiting: in the stream's buffer, or in
+// the pipe or terminal behind it (end of input counts, so the bot stops its
+// idle work and reads it).
+bool inputWaiting() {
+  if (std::cin.rdbuf()->in_avail() > 0) return true;
+  pollfd fd{0, POLLIN, 0};
+  return ::poll(&fd, 1, 0) != 0;
+}
+
+}  // namespace
+
 int main(int argc, char* argv[]) {
-  // Unsynchronised streams read standard input through a buffer that can
-  // tell whether a line is waiting, which the bot asks before idle work.
+  // Unsynchronised, standard input is read through the stream's own buffer,
+  // whose count of waiting characters inputWaiting can trust.
   std::ios::sync_with_stdio(false);
   const std::vector<std::string_view> args(argv + 1, argv + argc);
   if (args.size() == 1 && (args[0] == "-h" || args[0] == "--help")) {
@@ -19,13 +34,11 @@ int main(int argc, char* argv[]) {
     return 0;
   }
   BotSettings settings;
+  settings.inputWaiting = inputWaiting;
   if (const auto error = configureBot(args, settings)) {
     std::cerr << "uttt_bot: " << *error << std::endl;
     return 2;
   }
   std::srand(static_cast<unsigned>(std::time(nullptr)));
-  // Answers go through their own stream on the real standard output: the
-  // bot silences std::cout while the engine searches.
-  std::ostream answers(std::cout.rdbuf());
-  return runBot(std::cin, answers, std::cerr, settings);
+  return runBot(std::cin, std::cout, std::cerr, settings);
 }

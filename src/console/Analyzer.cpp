@@ -2,7 +2,7 @@
 #include <iostream>
 #include <string>
 
-#include "Board.h"
+#include "BoardDrawing.h"
 #include "Modes.h"
 
 namespace {

@@ -1,12 +1,12 @@
 // The drawing of the board for a person at a terminal: print and the board
-// output operator declared in Board.h.
+// output operator.
 
 #include <ostream>
 #include <string>
 #include <string_view>
 #include <utility>
 
-#include "Board.h"
+#include "BoardDrawing.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "PositionDrawing.h"
 
-#include "Board.h"
+#include "BoardDrawing.h"
 
 void printPosition(std::ostream& out, const Node& node, bool colour) {
   Board2D board = make_Board2D();

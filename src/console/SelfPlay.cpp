@@ -2,6 +2,7 @@
 #include <sstream>
 #include <string>
 
+#include "BoardDrawing.h"
 #include "ComputerTurn.h"
 #include "Modes.h"
 #include "RecordFile.h"

@@ -1,24 +1,28 @@
 #pragma once
 
 #include <cstdint>
+#include <iosfwd>
 #include <memory>
 
 #include "Move.h"
 #include "Node.h"
+#include "SearchContext.h"
 
 // The search engine: Monte-Carlo tree search over the game tree that the
-// front end owns. Everything runs on one thread; the globals below are the
-// engine's whole state between calls.
+// front end owns. A search's own state lives in a SearchContext; every
+// function without one works on defaultSearch(), the program's, whose parts
+// the console modes print by the names below.
 
-// Tie-break generator: a 32-bit linear congruential generator, seeded from the
-// calendar clock before main and only ever advanced by tieBreakDraw().
-extern std::uint32_t g_seed;
+// Tie-break generator of the program's searches: a 32-bit linear
+// congruential generator, seeded from the calendar clock before main and
+// only ever advanced by tieBreakDraw(). defaultSearch().tieBreak.
+extern std::uint32_t& g_seed;
 
 // Results back-propagated since the driver last reset them: player 1 wins,
-// player 2 wins and ties.
-extern std::int32_t numP1Wins;
-extern std::int32_t numP2Wins;
-extern std::int32_t numTies;
+// player 2 wins and ties. defaultSearch().counters.
+extern std::int32_t& numP1Wins;
+extern std::int32_t& numP2Wins;
+extern std::int32_t& numTies;
 
 // Free nodes the pool must keep for a search iteration to run: the largest
 // number of children one expansion can make.
@@ -27,20 +31,23 @@ inline constexpr std::uint64_t kFreeNodeThreshold = 81;
 // One step of the tie-break generator (state * 214013 + 2531011, mod 2^32).
 // Returns true ("take") when bit 16 of the new state is set. Inline: the scan
 // draws once per equal score, which is every unvisited child.
-inline bool tieBreakDraw() {
-  g_seed = g_seed * 214013u + 2531011u;
-  return (g_seed & 0x10000u) != 0;
+inline bool tieBreakDraw(SearchContext& search) {
+  search.tieBreak = search.tieBreak * 214013u + 2531011u;
+  return (search.tieBreak & 0x10000u) != 0;
 }
+inline bool tieBreakDraw() { return tieBreakDraw(defaultSearch()); }
 
 // One search iteration from root: descends by UCT score to a leaf, then scores
 // a finished game there, plays the leaf out once, or expands it. Expects a
 // non-null root; "No Children..." from expand passes through.
 void select(Node* root);
+void select(SearchContext& search, Node* root);
 
 // The child with the highest UCT score, ties broken by tieBreakDraw(). When
 // no child scores above 0 and no draw takes one, falls back to the first
 // child; returns null only for a node without children.
 Node* getChildHighestUCT(Node* node);
+Node* getChildHighestUCT(SearchContext& search, Node* node);
 
 // Gives node one child per legal move (in quadrant then cell order) taken
 // from the pool, plays out one new child chosen with rand() and
@@ -48,12 +55,14 @@ Node* getChildHighestUCT(Node* node);
 // or the pool has fewer free nodes than legal moves. Throws "No Children..."
 // (const char*) for an unfinished node without a legal move.
 void expand(Node* node);
+void expand(SearchContext& search, Node* node);
 
 // Adds result (1 or 2 the winner, -1 a tie) to the counters and to every node
 // from node up to the top of the tree: a visit each, and a win for each node
 // whose move the winner made (a tie is counted as a tie, never a win). Above
 // the root of a running SearchScope the results wait for the scope's end.
 void backpropogate(Node* node, int result);
+void backpropogate(SearchContext& search, Node* node, int result);
 
 // While a SearchScope lives, back-propagation stops at its root and keeps the
 // results for the positions above it (the earlier positions of the game),
@@ -62,21 +71,26 @@ void backpropogate(Node* node, int result);
 // every result. Counts above the root are only current after that.
 class SearchScope {
  public:
-  explicit SearchScope(Node* root);
+  explicit SearchScope(Node* root) : SearchScope(defaultSearch(), root) {}
+  SearchScope(SearchContext& search, Node* root);
   ~SearchScope();
   SearchScope(const SearchScope&) = delete;
   SearchScope& operator=(const SearchScope&) = delete;
+
+ private:
+  SearchContext& search_;
 };
 // Adds the results kept for the positions above the search root to them.
 void flushAboveRoot();
+void flushAboveRoot(SearchContext& search);
 
 // Plays the game on from node's position with random moves, taking any win
 // of the game in one move in the quadrant being played, and returns the
 // winner (1 or 2) or -1 for a tie; never 0. Changes nothing in the tree and
 // allocates nothing.
 int runSimulation(Node* node);
-// The same playout from a position: what the search runs, carrying the
-// position down its descent instead of asking the node for it.
+// The same playout from a position, drawing from the program's playout
+// generator.
 int playOut(const Position& start);
 
 // The first move, in quadrant then cell order, that wins the whole game at
@@ -99,10 +113,35 @@ Move getMove(Node* root, double seconds);
 // (Node::reclaim) a little at a time, looking at the clock in between.
 Move getMove(Node* root, double seconds, Disposal pruned);
 
+// What one call of the driver did, for the caller to show: whether it
+// searched (not for a game-winning move), whether it got as far as pruning
+// and the free nodes then, the counters of the search and the sum of the
+// root children's wins at the end.
+struct SearchReport {
+  bool searched = false;
+  bool pruned = false;
+  std::uint64_t freeAfterPruning = 0;
+  SearchCounters counters;
+  double childWinsSum = 0;
+};
+
+// Prints a report as the console shows it: the free count, then the three
+// counters, then the children's win sum, a line each; nothing when it did
+// not search. When the search failed, only the free count is printed, and
+// only if the search had pruned.
+void printSearchReport(std::ostream& out, const SearchReport& report, bool failed = false);
+
+// The driver on a context of its own, printing nothing: the report goes to
+// the caller. Throws "No Move found..." as getMove does; report's free count
+// is set by then.
+Move getMove(SearchContext& search, Node* root, double seconds, Disposal pruned, SearchReport& report);
+
 // Prints the sum of node's children's wins and returns the move of its most
 // visited child, equal counts decided by tieBreakDraw(). Expects children;
 // when no draw takes a child with zero visits, the first child is chosen.
 Move getChildVisitedMost(Node* node);
+// The same on a context, printing nothing: the win sum goes to winsSum.
+Move getChildVisitedMost(SearchContext& search, Node* node, double& winsSum);
 
 // Sorting predicate: true when a has more visits than b.
 bool visitSort(Node* a, Node* b);

@@ -32,8 +32,8 @@ Clock::time_point deadlineAfter(Clock::time_point start, double seconds) {
 // Runs iterations while the pool can take any expansion, at most capacity + 1
 // of them, and (after the minimal search) until the deadline. When the pool
 // runs short while discarded subtrees wait, frees some of them and goes on.
-void search(Node* root, Clock::time_point deadline) {
-  const SearchScope scope(root);
+void runSearch(SearchContext& search, Node* root, Clock::time_point deadline) {
+  const SearchScope scope(search, root);
   std::uint64_t count = 0;
   for (;;) {
     if (NodePool::size() <= kFreeNodeThreshold) {
@@ -42,7 +42,7 @@ void search(Node* root, Clock::time_point deadline) {
       if (Clock::now() >= deadline && count >= kMinIterations) break;
       continue;
     }
-    select(root);
+    select(search, root);
     ++count;
     if (count > NodePool::maxSize()) break;
     if (count >= kMinIterations && count % kClockInterval == 0 && Clock::now() >= deadline) break;
@@ -54,9 +54,16 @@ void search(Node* root, Clock::time_point deadline) {
 bool visitSort(Node* a, Node* b) { return a->getNumVisits() > b->getNumVisits(); }
 
 Move getChildVisitedMost(Node* node) {
+  double winsSum = 0.0;
+  const Move move = getChildVisitedMost(defaultSearch(), node, winsSum);
+  std::cout << winsSum << std::endl;
+  return move;
+}
+
+Move getChildVisitedMost(SearchContext& search, Node* node, double& winsSum) {
   int bestIndex = -1;
   std::int32_t bestVisits = 0;
-  double winsSum = 0.0;
+  winsSum = 0.0;
   Node::Children children = node->getChildren();
   const int n = static_cast<int>(children.size());
   for (int i = 0; i < n; ++i) {
@@ -65,27 +72,48 @@ Move getChildVisitedMost(Node* node) {
     if (child->getNumVisits() > bestVisits) {
       bestIndex = i;
       bestVisits = child->getNumVisits();
-    } else if (child->getNumVisits() == bestVisits && tieBreakDraw()) {
+    } else if (child->getNumVisits() == bestVisits && tieBreakDraw(search)) {
       bestIndex = i;
     }
   }
-  std::cout << winsSum << std::endl;
   // Only unvisited children, none taken by a draw: the first is as good as any.
   return children[bestIndex < 0 ? 0 : bestIndex]->getMove();
+}
+
+void printSearchReport(std::ostream& out, const SearchReport& report, bool failed) {
+  if (!report.searched || !report.pruned) return;
+  out << report.freeAfterPruning << std::endl;
+  if (failed) return;
+  out << "    numP1Wins:  " << report.counters.p1Wins << std::endl;
+  out << "    numP2Wins:  " << report.counters.p2Wins << std::endl;
+  out << "    numTies:    " << report.counters.ties << std::endl;
+  out << report.childWinsSum << std::endl;
 }
 
 Move getMove(Node* root, double seconds) { return getMove(root, seconds, Disposal::immediate); }
 
 Move getMove(Node* root, double seconds, Disposal pruned) {
-  if (std::unique_ptr<Move> win = isWin(root)) return *win;
+  SearchReport report;
+  try {
+    const Move move = getMove(defaultSearch(), root, seconds, pruned, report);
+    printSearchReport(std::cout, report);
+    return move;
+  } catch (const char*) {
+    printSearchReport(std::cout, report, true);
+    throw;
+  }
+}
 
-  numP1Wins = 0;
-  numP2Wins = 0;
-  numTies = 0;
+Move getMove(SearchContext& search, Node* root, double seconds, Disposal pruned, SearchReport& report) {
+  report = SearchReport{};
+  if (std::unique_ptr<Move> win = isWin(root)) return *win;
+  report.searched = true;
+
+  search.counters = SearchCounters{};
   const Clock::time_point start = Clock::now();
   const double budget = (seconds > 0) ? seconds : 0.0;
 
-  search(root, deadlineAfter(start, budget * searchParameters().firstSearchShare));
+  runSearch(search, root, deadlineAfter(start, budget * searchParameters().firstSearchShare));
 
   Node::Children children = root->getChildren();
   std::sort(children.begin(), children.end(), visitSort);
@@ -94,14 +122,13 @@ Move getMove(Node* root, double seconds, Disposal pruned) {
     else NodePool::returnNode(children.back());
     children.pop_back();
   }
-  std::cout << NodePool::size() << std::endl;
+  report.freeAfterPruning = NodePool::size();
+  report.pruned = true;
 
-  search(root, deadlineAfter(start, budget));
+  runSearch(search, root, deadlineAfter(start, budget));
 
   if (root->getNumVisits() == 0 || root->hasNoChildren()) throw "No Move found...";
 
-  std::cout << "    numP1Wins:  " << numP1Wins << std::endl;
-  std::cout << "    numP2Wins:  " << numP2Wins << std::endl;
-  std::cout << "    numTies:    " << numTies << std::endl;
-  return getChildVisitedMost(root);
+  report.counters = search.counters;
+  return getChildVisitedMost(search, root, report.childWinsSum);
 }

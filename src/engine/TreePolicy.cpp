@@ -3,45 +3,50 @@
 #include <cstddef>
 
 #include "Game.h"
+#include "NetworkLeaf.h"
 #include "NodePool.h"
-
-std::int32_t numP1Wins = 0;
-std::int32_t numP2Wins = 0;
-std::int32_t numTies = 0;
+#include "Playout.h"
+#include "UctScore.h"
 
 namespace {
 
-// Results kept for the positions above the search root (see SearchScope).
-struct AboveRoot {
-  Node* root = nullptr;
-  std::int32_t visits = 0;
-  std::int32_t ties = 0;
-  std::int32_t winsOfRootMover = 0;  // wins of the player who made the root's move
-  std::int32_t winsOfOther = 0;
-};
-AboveRoot above;
-
 // The scan of getChildHighestUCT over children given by `child(i)`.
 template <class ChildAt>
-int bestChild(std::size_t n, double parentTerm, ChildAt child) {
+int bestChild(SearchContext& search, std::size_t n, double parentTerm, ChildAt child) {
   double bestScore = 0.0;
   int bestIndex = -1;
   for (std::size_t i = 0; i < n; ++i) {
     const Node* c = child(i);
     if (c == nullptr) continue;
-    const double score = c->getUCT(parentTerm);
+    const double score = uct::nodeScore(*c, parentTerm);
     if (score > bestScore) {
       bestIndex = static_cast<int>(i);
       bestScore = score;
-    } else if (score == bestScore && tieBreakDraw()) {
+    } else if (score == bestScore && tieBreakDraw(search)) {
       bestIndex = static_cast<int>(i);
     }
   }
   return bestIndex;
 }
 
+// The playout behind the leaf-evaluator interface of the descent.
+struct PlayoutEvaluator {
+  Random& rng;
+  void descend(const Position&, const Position&) {}
+  int evaluate(const Position& leaf) { return playOut(leaf, rng); }
+};
+
+// The network behind the same interface.
+struct NetworkEvaluator {
+  NetworkLeaf& leaf;
+  Random& rng;
+  void descend(const Position& before, const Position& after) { leaf.descend(before, after); }
+  int evaluate(const Position& pos) { return leaf.evaluate(pos, rng); }
+};
+
 // Expansion of a node whose position is known (see expand).
-void expandAt(Node* node, const Position& pos) {
+template <class Evaluator>
+void expandAt(SearchContext& search, Node* node, const Position& pos, Evaluator& eval) {
   if (!node->hasNoChildren()) return;
 
   // Candidates as 9 * quadrant + cell, in quadrant then cell order, in a
@@ -69,7 +74,8 @@ void expandAt(Node* node, const Position& pos) {
   Node* child = node->getChild(static_cast<std::size_t>(std::rand()) % k);
   Position after = pos;
   after.play(child->getGlobal(), child->getLocal());
-  backpropogate(child, playOut(after));
+  eval.descend(pos, after);
+  backpropogate(search, child, eval.evaluate(after));
 }
 
 // The player who moved into node won the game there: node is a won position
@@ -78,13 +84,13 @@ void expandAt(Node* node, const Position& pos) {
 // who moved into it. Proofs go no higher than the search root, and a node
 // whose children are not every legal move (a caller changed them) is not
 // judged by them.
-void proveWin(Node* node) {
+void proveWin(const Node* searchRoot, Node* node) {
   for (;;) {
     node->setProof(uct::Proof::moverWins);
-    Node* parent = node == above.root ? nullptr : node->getParent();
+    Node* parent = node == searchRoot ? nullptr : node->getParent();
     if (parent == nullptr) return;
     parent->setProof(uct::Proof::moverLoses);
-    Node* grand = parent == above.root ? nullptr : parent->getParent();
+    Node* grand = parent == searchRoot ? nullptr : parent->getParent();
     if (grand == nullptr) return;
     const Node* run = grand->runBegin();
     if (run == nullptr || !grand->hasEveryMove()) return;
@@ -94,9 +100,49 @@ void proveWin(Node* node) {
   }
 }
 
+// One iteration with the given leaf evaluation: the position is carried
+// down the descent, one move per level, and the evaluator follows it.
+template <class Evaluator>
+void selectWith(SearchContext& search, Node* root, Position pos, Evaluator& eval) {
+  Node* node = root;
+  while (!node->hasNoChildren()) {
+    Node* next = getChildHighestUCT(search, node);
+    if (next == nullptr) break;
+    node = next;
+    const int code = node->getMoveCode();
+    const Position before = pos;
+    pos.play(code / 9, code % 9);
+    eval.descend(before, pos);
+  }
+  if (pos.winner != 0) {
+    if (uct::policy.solver != 0.0 && pos.winner == node->getPlayer()) proveWin(search.above.root, node);
+    backpropogate(search, node, pos.winner);
+  } else if (!node->hasMove() || node->getNumVisits() != 0) {
+    expandAt(search, node, pos, eval);
+  } else {
+    backpropogate(search, node, eval.evaluate(pos));
+  }
+}
+
+// Calls work with the leaf evaluator that search asks for, started at start.
+template <class Work>
+void withEvaluator(SearchContext& search, const Position& start, Work&& work) {
+  if (search.evaluation == LeafEvaluation::network) {
+    NetworkLeaf& leaf = search.networkLeaf();
+    leaf.begin(start);
+    NetworkEvaluator eval{leaf, search.playoutRandom()};
+    work(eval);
+  } else {
+    PlayoutEvaluator eval{search.playoutRandom()};
+    work(eval);
+  }
+}
+
 }  // namespace
 
-Node* getChildHighestUCT(Node* node) {
+Node* getChildHighestUCT(Node* node) { return getChildHighestUCT(defaultSearch(), node); }
+
+Node* getChildHighestUCT(SearchContext& search, Node* node) {
   const std::size_t n = node->getNumChildren();
   if (n == 0) return nullptr;
   // The parent's part of the score is the same for every child: work it out once.
@@ -106,49 +152,41 @@ Node* getChildHighestUCT(Node* node) {
     // The run is read in order, which the hardware prefetcher follows;
     // software prefetches of the run and of the children's runs measured no
     // gain beyond the noise of the whole-game benchmark.
-    best = bestChild(n, parentTerm, [run](std::size_t i) { return run + i; });
+    best = bestChild(search, n, parentTerm, [run](std::size_t i) { return run + i; });
   } else {
-    best = bestChild(n, parentTerm, [node](std::size_t i) { return node->getChild(i); });
+    best = bestChild(search, n, parentTerm, [node](std::size_t i) { return node->getChild(i); });
   }
   // No child won a place (all scored below 0, or 0 with every draw keeping
   // the start value): stay inside the children rather than index -1.
   return node->getChild(best < 0 ? 0 : static_cast<std::size_t>(best));
 }
 
-void select(Node* root) {
-  // The position is carried down the descent, one move per level.
-  Position pos = root->position();
-  Node* node = root;
-  while (!node->hasNoChildren()) {
-    Node* next = getChildHighestUCT(node);
-    if (next == nullptr) break;
-    node = next;
-    const int code = node->getMoveCode();
-    pos.play(code / 9, code % 9);
-  }
-  if (pos.winner != 0) {
-    if (uct::policy.solver != 0.0 && pos.winner == node->getPlayer()) proveWin(node);
-    backpropogate(node, pos.winner);
-  } else if (!node->hasMove() || node->getNumVisits() != 0) {
-    expandAt(node, pos);
-  } else {
-    backpropogate(node, playOut(pos));
-  }
+void select(Node* root) { select(defaultSearch(), root); }
+
+void select(SearchContext& search, Node* root) {
+  const Position pos = root->position();
+  withEvaluator(search, pos, [&](auto& eval) { selectWith(search, root, pos, eval); });
 }
 
-void expand(Node* node) {
+void expand(Node* node) { expand(defaultSearch(), node); }
+
+void expand(SearchContext& search, Node* node) {
   if (!node->hasNoChildren()) return;
-  expandAt(node, node->position());
+  const Position pos = node->position();
+  withEvaluator(search, pos, [&](auto& eval) { expandAt(search, node, pos, eval); });
 }
 
-SearchScope::SearchScope(Node* root) {
-  flushAboveRoot();
-  above.root = root;
+SearchScope::SearchScope(SearchContext& search, Node* root) : search_(search) {
+  flushAboveRoot(search);
+  search.above.root = root;
 }
 
-SearchScope::~SearchScope() { flushAboveRoot(); }
+SearchScope::~SearchScope() { flushAboveRoot(search_); }
 
-void flushAboveRoot() {
+void flushAboveRoot() { flushAboveRoot(defaultSearch()); }
+
+void flushAboveRoot(SearchContext& search) {
+  const AboveRoot& above = search.above;
   if (above.root != nullptr && above.visits != 0) {
     // Players alternate going up: the root's parent was reached by the other
     // player's move, its grandparent by the root mover's, and so on.
@@ -160,13 +198,21 @@ void flushAboveRoot() {
       rootMover = !rootMover;
     }
   }
-  above = AboveRoot{};
+  search.above = AboveRoot{};
 }
 
-void backpropogate(Node* node, int result) {
-  if (result == 1) ++numP1Wins;
-  if (result == 2) ++numP2Wins;
-  if (result == -1) ++numTies;
+int runSimulation(Node* node) { return playOut(node->position()); }
+
+int playOut(const Position& start) { return playOut(start, defaultSearch().playoutRandom()); }
+
+void backpropogate(Node* node, int result) { backpropogate(defaultSearch(), node, result); }
+
+void backpropogate(SearchContext& search, Node* node, int result) {
+  SearchCounters& counters = search.counters;
+  if (result == 1) ++counters.p1Wins;
+  if (result == 2) ++counters.p2Wins;
+  if (result == -1) ++counters.ties;
+  AboveRoot& above = search.above;
   // Players alternate level by level, so the winner made the moves of every
   // other node on the path: which ones follows from the starting node alone.
   // A tie is a visit and no win for every node.

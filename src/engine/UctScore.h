@@ -6,8 +6,11 @@
 #include <cstdint>
 #include <limits>
 
-// The selection score of a child in the search tree, in one place: Node's
-// getUCT and the search's scan over a node's children both call score(), so
+#include "Node.h"
+#include "Proof.h"
+
+// The selection score of a child in the search tree, in one place: the
+// search's scan over a node's children and nodeScore both call score(), so
 // they give the same bits for the same counts.
 namespace uct {
 
@@ -24,12 +27,6 @@ struct Policy {
   // Whether proven results (see Proof) override the statistics (1) or not (0).
   double solver = 1.0;
 };
-
-// What the search has proven about a node's position from the side of the
-// player who made its move: nothing yet, a win (the game is won, or the
-// opponent has only losing replies), or a loss (the opponent has a winning
-// reply).
-enum class Proof : std::uint8_t { none = 0, moverWins = 1, moverLoses = 2 };
 
 // The policy every score is computed with. Change it only between searches.
 extern Policy policy;
@@ -125,6 +122,19 @@ inline double score(std::int32_t wins, std::int32_t ties, std::int32_t visits, d
   // is still found by the statistics) far below every other child.
   if (proof == Proof::moverLoses && policy.solver != 0.0) s *= kLostScale;
   return s;
+}
+
+// Score of node as a child of its parent: finite once visited,
+// policy.unvisited before. Never NaN.
+inline double nodeScore(const Node& node) {
+  const Node* parent = node.getParent();
+  return score(node.getNumWins(), node.getNumTies(), node.getNumVisits(),
+               parentTerm(parent != nullptr ? parent->getNumVisits() : 0), node.getProof());
+}
+
+// Score of a child with the parent's part already worked out, for scans.
+inline double nodeScore(const Node& node, double parent) {
+  return score(node.getNumWins(), node.getNumTies(), node.getNumVisits(), parent, node.getProof());
 }
 
 }  // namespace uct

@@ -1,7 +1,6 @@
 #include <type_traits>
 
-#include "Game.h"
-#include "Random.h"
+#include "Playout.h"
 
 namespace {
 
@@ -24,9 +23,7 @@ constexpr std::integral_constant<int, 1> kSecond{};
 // chain from one move's cell to the next draw is the playout's critical path. The state is kept in plain locals (the
 // generator too, copied in and written back) so that the compiler can hold it
 // in registers across the loop.
-int runSimulation(Node* node) { return playOut(node->position()); }
-
-int playOut(const Position& start) {
+int playOut(const Position& start, Random& generator) {
   if (start.winner != 0) return start.winner;
 
   unsigned open = start.openQuadrants();
@@ -43,7 +40,7 @@ int playOut(const Position& start) {
   unsigned potential0 = lines::kCompletes[won0] & open;
   unsigned potential1 = lines::kCompletes[won1] & open;
   int sentTo = start.next >= 0 ? start.next : kNoQuadrant;
-  Random rng = playoutRandom();
+  Random rng = generator;
 
   // One move by the player with index `me`; the game's result when it ends
   // with this move, otherwise 0.
@@ -88,6 +85,6 @@ int playOut(const Position& start) {
     result = move(kFirst);
     if (result == 0) result = move(kSecond);
   }
-  playoutRandom() = rng;
+  generator = rng;
   return result;
 }

@@ -8,10 +8,6 @@
 #include <stdexcept>
 #include <vector>
 
-namespace uct {
-Policy policy;
-}
-
 namespace {
 
 constexpr unsigned kMaxChildren = 81;
@@ -213,11 +209,6 @@ Position Node::position() const {
   cache.node = this;
   cache.position = pos;
   return pos;
-}
-
-double Node::getUCT() const {
-  const Node* parent = getParent();
-  return getUCT(uct::parentTerm(parent != nullptr ? parent->visits_ : 0));
 }
 
 void Node::setNumChildren(std::uint32_t n) {

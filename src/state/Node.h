@@ -9,7 +9,7 @@
 #include "Move.h"
 #include "NodePool.h"
 #include "Position.h"
-#include "UctScore.h"
+#include "Proof.h"
 
 // How a node's discarded subtrees go back to the pool: at once, or handed to
 // the reclaimer (Node::discard) for callers on a move clock, which must not
@@ -93,15 +93,7 @@ class Node {
   void incrementWins(std::int32_t n) { wins_ += n; }
   void incrementTies(std::int32_t n) { ties_ += n; }
 
-  // Selection score as a child of its parent (see UctScore.h): finite once
-  // visited, uct::policy.unvisited before. Never NaN.
-  double getUCT() const;
-  // The same score with the parent's part already worked out, for scans.
-  double getUCT(double parentTerm) const {
-    return uct::score(wins_, ties_, visits_, parentTerm, getProof());
-  }
-
-  // What the search has proven about this position (see uct::Proof); kept
+  // What the search has proven about this position (see Proof.h); kept
   // with the node for as long as it lives.
   uct::Proof getProof() const { return static_cast<uct::Proof>((flags_ >> 4) & 3); }
   void setProof(uct::Proof proof) {

@@ -16,6 +16,7 @@
 #include "NodePool.h"
 #include "ProcessRunner.h"
 #include "SearchParameters.h"
+#include "UctScore.h"
 
 namespace {
 

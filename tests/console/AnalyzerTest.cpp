@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "Board.h"
+#include "BoardDrawing.h"
 #include "Modes.h"
 #include "ProcessRunner.h"
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "Board.h"
+#include "BoardDrawing.h"
 #include "DrawingReader.h"
 
 namespace {

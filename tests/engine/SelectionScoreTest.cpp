@@ -8,6 +8,7 @@
 
 #include "SearchParameters.h"
 #include "SearchTestSupport.h"
+#include "UctScore.h"
 
 namespace {
 
@@ -34,8 +35,8 @@ TEST_F(SelectionScoreTest, ScoresAreFiniteStableAndPositiveAtExtremeCounts) {
   std::unique_ptr<Node> parent(new Node());
   parent->setChild(Move(4, 4));
   Node* child = parent->getChildren().back();
-  EXPECT_EQ(child->getUCT(), uct::policy.unvisited);
-  EXPECT_GT(child->getUCT(), 0.0);
+  EXPECT_EQ(uct::nodeScore(*child), uct::policy.unvisited);
+  EXPECT_GT(uct::nodeScore(*child), 0.0);
   const std::int32_t counts[] = {1, 2, 1023, 1024, 1025, 1 << 20, kMax};
   for (std::int32_t parentVisits : counts) {
     for (std::int32_t visits : counts) {
@@ -44,10 +45,10 @@ TEST_F(SelectionScoreTest, ScoresAreFiniteStableAndPositiveAtExtremeCounts) {
         child->incrementVisits(visits - child->getNumVisits());
         child->incrementWins(wins - child->getNumWins());
         child->incrementTies((visits - wins) / 2 - child->getNumTies());
-        const double score = child->getUCT();
+        const double score = uct::nodeScore(*child);
         EXPECT_TRUE(std::isfinite(score)) << wins << '/' << visits << " of " << parentVisits;
-        EXPECT_EQ(score, child->getUCT());
-        EXPECT_EQ(score, child->getUCT(uct::parentTerm(parentVisits)));
+        EXPECT_EQ(score, uct::nodeScore(*child));
+        EXPECT_EQ(score, uct::nodeScore(*child, uct::parentTerm(parentVisits)));
         if (parentVisits > 1) {
           EXPECT_GT(score, 0.0);
         }
@@ -72,7 +73,7 @@ TEST_F(SelectionScoreTest, ParametersAreSetByNameWithinTheirRanges) {
     EXPECT_FALSE(setSearchParameter(name, std::nan(""))) << name;
 }
 
-// The child scan against the plain loop over getUCT() that it stands for, on
+// The child scan against the plain loop over nodeScore() that it stands for, on
 // children kept as a run and as a list, with exact ties, unvisited children
 // and a finite score for them: the same child, and the tie-break generator
 // left in the same state.
@@ -107,7 +108,7 @@ TEST_F(SelectionScoreTest, ScanChoosesAsThePlainLoopOverScoresAndDrawsAlike) {
     double best = 0.0;
     int bestIndex = -1;
     for (unsigned i = 0; i < n; ++i) {
-      const double s = parent->getChild(i)->getUCT();
+      const double s = uct::nodeScore(*parent->getChild(i));
       if (s > best) {
         best = s;
         bestIndex = static_cast<int>(i);

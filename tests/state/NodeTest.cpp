@@ -7,6 +7,7 @@
 
 #include "Node.h"
 #include "NodePool.h"
+#include "UctScore.h"
 
 namespace {
 
@@ -31,12 +32,12 @@ TEST_F(NodeTest, UctIsInfiniteUnvisitedAndTheFormulaOnceVisited) {
   Node* child = root->getChild(0);
   for (int parentVisits : {0, 1, 2, 3, 10, 1000, 1 << 30}) {
     root->incrementVisits(parentVisits - root->getNumVisits());
-    EXPECT_EQ(child->getUCT(), std::numeric_limits<double>::infinity()) << parentVisits;
+    EXPECT_EQ(uct::nodeScore(*child), std::numeric_limits<double>::infinity()) << parentVisits;
   }
   Node orphan;  // no parent at all: still a score, never NaN
-  EXPECT_EQ(orphan.getUCT(), std::numeric_limits<double>::infinity());
+  EXPECT_EQ(uct::nodeScore(orphan), std::numeric_limits<double>::infinity());
   orphan.incrementVisits(3);
-  EXPECT_FALSE(std::isnan(orphan.getUCT()));
+  EXPECT_FALSE(std::isnan(uct::nodeScore(orphan)));
 
   for (int parentVisits : {1, 2, 7, 100, 123456}) {
     for (int visits : {1, 2, 5, 99, 5000, 100000}) {
@@ -51,12 +52,12 @@ TEST_F(NodeTest, UctIsInfiniteUnvisitedAndTheFormulaOnceVisited) {
         // Counts past the tables take their logarithm and square root from
         // a count's top bits: the exploration term is then within 0.2%.
         if (parentVisits < uct::kTableSize && visits < uct::kTableSize)
-          EXPECT_DOUBLE_EQ(child->getUCT(), expected)
+          EXPECT_DOUBLE_EQ(uct::nodeScore(*child), expected)
               << wins << '/' << visits << " of " << parentVisits;
         else
-          EXPECT_NEAR(child->getUCT(), expected, 2e-3 * expected)
+          EXPECT_NEAR(uct::nodeScore(*child), expected, 2e-3 * expected)
               << wins << '/' << visits << " of " << parentVisits;
-        EXPECT_EQ(child->getUCT(), child->getUCT(uct::parentTerm(parentVisits)));
+        EXPECT_EQ(uct::nodeScore(*child), uct::nodeScore(*child, uct::parentTerm(parentVisits)));
       }
     }
   }

@@ -4,7 +4,7 @@
 #include <sstream>
 #include <string>
 
-#include "Board.h"
+#include "BoardDrawing.h"
 #include "Game.h"
 #include "Node.h"
 #include "PositionDrawing.h"

@@ -1,0 +1,5 @@
+#include "UctScore.h"
+
+namespace uct {
+Policy policy;
+}
