@@ -17,7 +17,8 @@ namespace {
 // Adam's state and step (decay rates 0.9 and 0.999).
 class Adam {
  public:
-  Adam(std::size_t size, double rate) : m_(size, 0.0f), v_(size, 0.0f), rate_(rate) {}
+  Adam(std::size_t size, double rate, double decay)
+      : m_(size, 0.0f), v_(size, 0.0f), rate_(rate), decay_(static_cast<float>(rate * decay)) {}
   void step(std::vector<float>& weights, const std::vector<float>& gradient) {
     ++t_;
     const double c1 = 1.0 - std::pow(0.9, t_);
@@ -26,7 +27,7 @@ class Adam {
     for (std::size_t i = 0; i < weights.size(); ++i) {
       m_[i] = 0.9f * m_[i] + 0.1f * gradient[i];
       v_[i] = 0.999f * v_[i] + 0.001f * gradient[i] * gradient[i];
-      weights[i] -= stepSize * m_[i] / (std::sqrt(v_[i]) + 1e-8f);
+      weights[i] -= stepSize * m_[i] / (std::sqrt(v_[i]) + 1e-8f) + decay_ * weights[i];
     }
   }
 
@@ -34,6 +35,7 @@ class Adam {
   std::vector<float> m_;
   std::vector<float> v_;
   double rate_;
+  float decay_;
   int t_ = 0;
 };
 
@@ -78,7 +80,9 @@ FloatNetwork train(const std::vector<Sample>& samples, const TrainOptions& optio
   const int threads = std::max(1, options.threads);
 
   FloatNetwork model(options.seed);
-  Adam adam(model.weights.size(), options.learningRate);
+  Adam adam(model.weights.size(), options.learningRate, options.weightDecay);
+  FloatNetwork best = model;
+  double bestLoss = std::numeric_limits<double>::infinity();
   std::vector<std::uint32_t> order(trainCount * symmetry::kCount);
   for (std::uint32_t i = 0; i < order.size(); ++i) order[i] = i;
   std::mt19937_64 shuffle(options.seed ^ 0x5DEECE66DULL);
@@ -123,9 +127,15 @@ FloatNetwork train(const std::vector<Sample>& samples, const TrainOptions& optio
       report.validationLoss = validationLoss(model, samples, trainCount, options.resultWeight);
       const auto net = std::make_unique<nnue::Network>(model.toNetwork());
       report.quantisedLoss = quantisedLoss(*net, samples, trainCount, options.resultWeight);
+      if (report.validationLoss < bestLoss) {
+        bestLoss = report.validationLoss;
+        best = model;
+      }
+    } else {
+      best = model;
     }
     report.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     if (onEpoch) onEpoch(report);
   }
-  return model;
+  return best;
 }

@@ -2,11 +2,12 @@
 // writes the quantised weights file.
 //
 //   uttt_train --data FILE [--data FILE ...] --out NET [--epochs N] [--batch N]
-//              [--lr RATE] [--result-weight W] [--validation SHARE]
-//              [--threads N] [--seed S]
+//              [--lr RATE] [--result-weight W] [--weight-decay D]
+//              [--validation SHARE] [--threads N] [--seed S]
 //
 // One line per epoch on standard error: the training loss, the held-out
-// samples' loss in floating point and quantised, and the epoch's time.
+// samples' loss in floating point and quantised, and the epoch's time. The
+// network written is the epoch's with the lowest held-out loss.
 
 #include <cstdio>
 #include <cstdlib>
@@ -32,7 +33,8 @@ struct Options {
   std::fprintf(stderr,
                "uttt_train: %s\n"
                "usage: uttt_train --data FILE [--data FILE ...] --out NET [--epochs N] [--batch N]"
-               " [--lr RATE] [--result-weight W] [--validation SHARE] [--threads N] [--seed S]\n",
+               " [--lr RATE] [--result-weight W] [--weight-decay D] [--validation SHARE] [--threads N]"
+               " [--seed S]\n",
                problem.c_str());
   std::exit(2);
 }
@@ -58,6 +60,7 @@ Options parse(int argc, char* argv[]) {
     else if (flag == "--lr") o.train.learningRate = real(value, 1e-7, 1.0, flag);
     else if (flag == "--result-weight") o.train.resultWeight = real(value, 0.0, 1.0, flag);
     else if (flag == "--validation") o.train.validationShare = real(value, 0.0, 0.5, flag);
+    else if (flag == "--weight-decay") o.train.weightDecay = real(value, 0.0, 1.0, flag);
     else if (flag == "--threads") o.train.threads = static_cast<int>(real(value, 1, 64, flag));
     else if (flag == "--seed") o.train.seed = static_cast<std::uint64_t>(real(value, 0, 1e15, flag));
     else usage("unknown option " + flag);
