@@ -3,17 +3,24 @@
 #include <iostream>
 #include <string_view>
 
+#include "Game.h"
 #include "Modes.h"
 #include "Usage.h"
 
 // Picks the mode: the first argument (the program's own name included) that
 // is exactly "-a", "-s", "-h", "--help" or "--version" decides; without one,
 // the interactive game runs. So "uttt -s --help" plays self-play and
-// "uttt --help -s" prints the usage.
+// "uttt --help -s" prints the usage. "--network" anywhere makes the
+// interactive game's computer judge leaves by the value network.
 int main(int argc, char* argv[]) {
   std::srand(static_cast<unsigned>(std::time(nullptr)));
+  bool network = false;
   for (int i = 0; i < argc; ++i) {
     const std::string_view arg = argv[i];
+    if (arg == "--network") {
+      network = true;
+      continue;
+    }
     if (arg == "-a") {
       analyze();
       return 0;
@@ -31,6 +38,7 @@ int main(int argc, char* argv[]) {
       return 0;
     }
   }
+  if (network) defaultSearch().evaluation = LeafEvaluation::network;
   play();
   return 0;
 }

@@ -108,7 +108,7 @@ TEST(CommandLine, HelpPrintsAShortUsage) {
   const SessionResult reference = runWithoutInput({"uttt", "--help"});
   const std::string& usage = reference.out;
   EXPECT_EQ(usage.rfind("Usage: uttt", 0), 0u) << usage;
-  for (const char* part : {" -a ", " -s ", " -h, --help ", " --version ", "RecordedGames.txt", "\"4 0\""})
+  for (const char* part : {" -a ", " -s ", " --network ", " -h, --help ", " --version ", "RecordedGames.txt", "\"4 0\""})
     EXPECT_NE(usage.find(part), std::string::npos) << part;
   std::istringstream lines(usage);
   for (std::string line; std::getline(lines, line);) EXPECT_LE(line.size(), 80u) << line;

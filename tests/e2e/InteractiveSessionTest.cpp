@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -18,12 +19,18 @@
 
 namespace {
 
+std::string joinedArgs(const std::vector<std::string>& argv) {
+  std::string text;
+  for (const std::string& a : argv) text += (text.empty() ? "" : " ") + a;
+  return text;
+}
+
 const char* const kOpening = "Play as Player 1 or 2:  Enter thinking time for AI (in seconds):  ";
 
-SessionResult runGame(const std::string& input) {
+SessionResult runGame(const std::string& input, const std::vector<std::string>& argv = {"uttt"}) {
   ProcessOptions options;
   options.input = input;
-  return runProcess(binaryFromEnvironment("UTTT_BINARY"), {"uttt"}, options);
+  return runProcess(binaryFromEnvironment("UTTT_BINARY"), argv, options);
 }
 
 // Reads the program's standard output front to back against what the test
@@ -231,17 +238,21 @@ TEST(InteractiveSession, WrongMoveLinesGetTheirMessageAndAnotherPrompt) {
 
 // The person types all 81 moves over and over, so some line is always legal;
 // the others are answered "Not Valid Move" until the game is decided.
+// With --network the dialogue and the reports keep their form; only the
+// computer's way of judging positions changes.
 TEST(InteractiveSession, WholeGameRunsToItsWinnerLine) {
-  for (const int side : {1, 2}) {
-    SCOPED_TRACE("side " + std::to_string(side));
-    std::string input = std::to_string(side) + "\n0.01\n";
+  for (const int side : {1, 2, -1, -2}) {
+    const std::vector<std::string> argv =
+        side > 0 ? std::vector<std::string>{"uttt"} : std::vector<std::string>{"uttt", "--network"};
+    SCOPED_TRACE(joinedArgs(argv) + ", side " + std::to_string(std::abs(side)));
+    std::string input = std::to_string(std::abs(side)) + "\n0.01\n";
     for (int round = 0; round < 50; ++round)
       for (int m = 0; m < 81; ++m) input += std::to_string(m / 9) + " " + std::to_string(m % 9) + "\n";
-    const SessionResult r = runGame(input);
+    const SessionResult r = runGame(input, argv);
 
     Dialogue d(r.out);
     d.opening();
-    if (side == 2) d.computerTurn();
+    if (std::abs(side) == 2) d.computerTurn();
     int typed = 0;
     while (!d.failed() && d.position().getWinner() == 0 && typed < 50 * 81) {
       const Move move(typed / 9 % 9, typed % 9);
