@@ -32,15 +32,14 @@ int bestChild(SearchContext& search, std::size_t n, double parentTerm, ChildAt c
 // The playout behind the leaf-evaluator interface of the descent.
 struct PlayoutEvaluator {
   Random& rng;
-  void descend(const Position&, const Position&) {}
   int evaluate(const Position& leaf) { return playOut(leaf, rng); }
 };
 
-// The network behind the same interface.
+// The network behind the same interface: it compares the leaf with the
+// root, so the way down is no concern of either.
 struct NetworkEvaluator {
   NetworkLeaf& leaf;
   Random& rng;
-  void descend(const Position& before, const Position& after) { leaf.descend(before, after); }
   int evaluate(const Position& pos) { return leaf.evaluate(pos, rng); }
 };
 
@@ -74,7 +73,6 @@ void expandAt(SearchContext& search, Node* node, const Position& pos, Evaluator&
   Node* child = node->getChild(static_cast<std::size_t>(std::rand()) % k);
   Position after = pos;
   after.play(child->getGlobal(), child->getLocal());
-  eval.descend(pos, after);
   backpropogate(search, child, eval.evaluate(after));
 }
 
@@ -101,7 +99,7 @@ void proveWin(const Node* searchRoot, Node* node) {
 }
 
 // One iteration with the given leaf evaluation: the position is carried
-// down the descent, one move per level, and the evaluator follows it.
+// down the descent, one move per level.
 template <class Evaluator>
 void selectWith(SearchContext& search, Node* root, Position pos, Evaluator& eval) {
   Node* node = root;
@@ -110,9 +108,7 @@ void selectWith(SearchContext& search, Node* root, Position pos, Evaluator& eval
     if (next == nullptr) break;
     node = next;
     const int code = node->getMoveCode();
-    const Position before = pos;
     pos.play(code / 9, code % 9);
-    eval.descend(before, pos);
   }
   if (pos.winner != 0) {
     if (uct::policy.solver != 0.0 && pos.winner == node->getPlayer()) proveWin(search.above.root, node);

@@ -1,7 +1,5 @@
 #include "NetworkLeaf.h"
 
-#include "Evaluate.h"
-
 namespace {
 
 bool samePosition(const Position& a, const Position& b) {
@@ -12,24 +10,21 @@ bool samePosition(const Position& a, const Position& b) {
 }  // namespace
 
 void NetworkLeaf::begin(const Position& root) {
-  if (!hasRoot_ || !samePosition(root, root_)) {
-    stack_[0].refresh(net_, root);
-    root_ = root;
+  if (!hasRoot_ || !samePosition(root, rootPosition_)) {
+    root_.refresh(net_, root);
+    rootPosition_ = root;
     hasRoot_ = true;
   }
-  depth_ = 0;
 }
 
-void NetworkLeaf::descend(const Position& before, const Position& after) {
-  stack_[static_cast<std::size_t>(depth_)].updateInto(stack_[static_cast<std::size_t>(depth_) + 1], net_, before,
-                                                       after);
-  ++depth_;
+nnue::Evaluation NetworkLeaf::verdict(const Position& leaf) {
+  root_.updateInto(leaf_, net_, rootPosition_, leaf);
+  return nnue::evaluate(net_, leaf_, leaf.playerToMove());
 }
 
 int NetworkLeaf::evaluate(const Position& leaf, Random& rng) {
   const int toMove = leaf.playerToMove();
-  const std::array<double, nnue::kOutputs> p =
-      nnue::evaluate(net_, stack_[static_cast<std::size_t>(depth_)], toMove).probabilities();
+  const std::array<double, nnue::kOutputs> p = verdict(leaf).probabilities();
   // A uniform draw in [0, 1) with 32 bits: far finer than the network's values.
   const double u = static_cast<double>(rng.next()) * (1.0 / 4294967296.0);
   if (u < p[nnue::kWin]) return toMove;

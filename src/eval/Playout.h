@@ -8,17 +8,3 @@
 // win of the whole game in one move in the quadrant being played, and
 // returns the winner (1 or 2) or -1 for a tie; never 0. Allocates nothing.
 int playOut(const Position& start, Random& rng);
-
-// The playout as a leaf evaluator of the search's descent (see NetworkLeaf
-// for the other): it needs nothing from the way down, only the leaf.
-class PlayoutLeaf {
- public:
-  explicit PlayoutLeaf(Random& rng) : rng_(rng) {}
-  void begin(const Position&) {}
-  void descend(const Position&, const Position&) {}
-  void ascend() {}
-  int evaluate(const Position& leaf) { return playOut(leaf, rng_); }
-
- private:
-  Random& rng_;
-};

@@ -1,0 +1,86 @@
+// The network as the search's leaf evaluator: a leaf's verdict is the one a
+// fresh sum gives, whichever root it is reached from, and a search judging
+// its leaves by the network plays legal moves and keeps its counts whole.
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <memory>
+
+#include "Game.h"
+#include "NetworkFixtures.h"
+#include "NetworkLeaf.h"
+#include "NodePool.h"
+
+namespace {
+
+using nnue::testing::randomGame;
+using nnue::testing::randomNetwork;
+
+TEST(NetworkLeaf, VerdictFromTheRootEqualsAFreshSumAtTheLeaf) {
+  const auto net = randomNetwork(3);
+  NetworkLeaf leaf(*net);
+  for (unsigned seed = 1; seed <= 6; ++seed) {
+    const std::vector<Position> game = randomGame(seed);
+    // Roots at several depths, leaves from one ply below to the end.
+    for (std::size_t r = 0; r + 1 < game.size(); r += 7) {
+      leaf.begin(game[r]);
+      for (std::size_t l = r + 1; l < game.size(); ++l) {
+        if (game[l].winner != 0) continue;
+        nnue::Accumulator fresh;
+        fresh.refresh(*net, game[l]);
+        const nnue::Evaluation expected = nnue::evaluatePortable(*net, fresh, game[l].playerToMove());
+        EXPECT_EQ(leaf.verdict(game[l]).logits, expected.logits) << "seed " << seed << " root " << r << " leaf " << l;
+      }
+    }
+  }
+}
+
+TEST(NetworkLeaf, SampledResultsFollowTheVerdict) {
+  const auto net = randomNetwork(5);
+  NetworkLeaf leaf(*net);
+  const std::vector<Position> game = randomGame(9);
+  const Position& pos = game[10];
+  leaf.begin(game[0]);
+  const auto p = leaf.verdict(pos).probabilities();
+  Random rng(77);
+  int wins = 0;
+  int ties = 0;
+  const int n = 20000;
+  for (int i = 0; i < n; ++i) {
+    const int result = leaf.evaluate(pos, rng);
+    ASSERT_TRUE(result == 1 || result == 2 || result == -1);
+    wins += result == pos.playerToMove() ? 1 : 0;
+    ties += result == -1 ? 1 : 0;
+  }
+  // Five standard errors of a proportion over 20,000 draws: under 0.018.
+  EXPECT_NEAR(static_cast<double>(wins) / n, p[nnue::kWin], 0.018);
+  EXPECT_NEAR(static_cast<double>(ties) / n, p[nnue::kDraw], 0.018);
+}
+
+TEST(NetworkLeaf, ANetworkSearchPlaysLegalMovesAndCountsEveryResult) {
+  NodePool::setMaxSize(NodePool::kDefaultCapacity);
+  std::srand(4);
+  Random playouts(4);
+  SearchContext search(4u, &playouts);
+  search.evaluation = LeafEvaluation::network;
+  auto top = std::make_unique<Node>();
+  Node* at = top.get();
+  NodePool::setMaxSize(NodePool::maxSize() - NodePool::size() + 20000);
+  for (int turn = 0; turn < 6 && at->getWinner() == 0; ++turn) {
+    SearchReport report;
+    const Move move = getMove(search, at, 1e9, Disposal::immediate, report);
+    ASSERT_TRUE(at->isLegal(move));
+    if (report.searched) {
+      const SearchCounters& c = report.counters;
+      EXPECT_GT(c.p1Wins + c.p2Wins + c.ties, 1000);
+    }
+    at->setChild(move);
+    at = at->getChildren().back();
+  }
+  top.reset();
+  NodePool::setMaxSize(NodePool::kDefaultCapacity);
+  EXPECT_EQ(NodePool::size(), NodePool::maxSize());
+}
+
+}  // namespace
