@@ -100,6 +100,12 @@ EMSCRIPTEN_KEEPALIVE const char* uttt_state(int ply) {
   return reply.c_str();
 }
 
+// How the computer judges a position it reaches: 0 by random playouts to
+// the end, 1 by its value network. Applies from the next search on.
+EMSCRIPTEN_KEEPALIVE void uttt_set_evaluation(int network) {
+  defaultSearch().evaluation = network == 1 ? LeafEvaluation::network : LeafEvaluation::playout;
+}
+
 // purpose 0: the computer's move, 1: a hint.
 EMSCRIPTEN_KEEPALIVE void uttt_begin_search(double seconds, int purpose) {
   current().beginSearch(seconds, purpose == 1 ? WebSession::Purpose::Hint : WebSession::Purpose::Move);

@@ -118,7 +118,7 @@ async function computerMove() {
   $('progress').value = 0;
   setStatus('The computer is thinking…');
   render();
-  const reply = await ask('think', { seconds: total, purpose: 'move' });
+  const reply = await ask('think', { seconds: total, purpose: 'move', evaluation: $('evaluation').value });
   game.thinking = false;
   if (reply.cancelled) return;
   showProgress({ ...reply.progress, seconds: 0 });
@@ -169,7 +169,7 @@ async function hint() {
   render();
   const total = seconds();
   setStatus('Looking for a hint…');
-  const reply = await ask('think', { seconds: total, purpose: 'hint' });
+  const reply = await ask('think', { seconds: total, purpose: 'hint', evaluation: $('evaluation').value });
   game.thinking = false;
   if (reply.cancelled) return;
   showProgress({ ...reply.progress, seconds: 0 });

@@ -70,6 +70,7 @@ const handlers = {
   state(msg) { return { state: state(msg.ply) }; },
   think(msg) {
     const purpose = msg.purpose === 'hint' ? HINT : MOVE;
+    call('uttt_set_evaluation', null, ['number'], [msg.evaluation === 'network' ? 1 : 0]);
     runSearch(msg.id, msg.seconds, purpose, (progress) => {
       const reply = { id: msg.id, progress, state: state() };
       if (purpose === HINT) reply.top = JSON.parse(call('uttt_top_moves', 'string', ['number'], [3]));
@@ -84,6 +85,7 @@ const handlers = {
     const next = (i) => {
       if (i === msg.records.length) { postMessage({ id: msg.id, results }); return; }
       call('uttt_seed', null, ['number'], [1]);
+      call('uttt_set_evaluation', null, ['number'], [0]);
       call('uttt_load', 'string', ['string'], [msg.records[i]]);
       runSearch(msg.id, msg.seconds, HINT, (p) => {
         results.push({ record: msg.records[i], iterations: p.iterations, elapsed: p.elapsed });

@@ -146,3 +146,16 @@ test('on a phone in the dark: the square board fits the width and plays by tap',
   assert.equal(pairs(await record(page)).length, 2);
   assert.deepEqual(page.problems, []);
 });
+
+test('the computer can judge positions by its value network instead of playouts', async () => {
+  const page = await openPage(browser.context, server, '?seed=12&seconds=0.1');
+  await page.selectOption('#evaluation', 'network');
+  await page.check('input[name="side"][value="2"]');
+  await page.click('#new');
+  await waitForPlayer(page);
+  await page.click(`#board .cell[data-move="${(await legalCells(page))[0]}"]`);
+  await page.waitForFunction(() => document.querySelector('#record').value.split(' ').length >= 3);
+  await waitForPlayer(page);
+  assert.match(await page.textContent('#iterations'), /[1-9][\d,]* iterations/);
+  assert.deepEqual(page.problems, []);
+});
