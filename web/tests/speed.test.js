@@ -11,7 +11,8 @@ const path = require('node:path');
 const { serve, launch, openPage, waitForPlayer, repo } = require('./support');
 
 const strict = process.env.UTTT_STRICT_TARGETS === '1';
-const SECONDS = Number(process.env.UTTT_SPEED_SECONDS || 2);
+const SECONDS = Number(process.env.UTTT_SPEED_SECONDS || 1);
+const ROUNDS = Number(process.env.UTTT_SPEED_ROUNDS || 2);
 // The initial position, an opening and a middle game.
 const POSITIONS = ['', '03 37 73 33 32 26', '03 37 73 33 32 26 65 50 06 60 00 36 64 43'];
 
@@ -30,9 +31,17 @@ function nativeProbe() {
   return probe;
 }
 
+// Iterations per second of each position, searched twice in one process
+// (or page) so that the second search finds the pool's memory already in
+// use, as every search after a game's first does; the second is reported.
 function nativeRates(probe) {
-  const out = execFileSync(probe, [String(SECONDS), '0.05', ...POSITIONS], { encoding: 'utf8' });
-  return out.trimEnd().split('\n').map((l) => Number(l.split('\t')[2]));
+  const out = execFileSync(probe, [String(SECONDS), '0.05', ...POSITIONS, ...POSITIONS], { encoding: 'utf8' });
+  return out.trimEnd().split('\n').slice(POSITIONS.length).map((l) => Number(l.split('\t')[2]));
+}
+
+async function browserRates(page) {
+  const { results } = await page.evaluate(([r, s]) => window.benchEngine(r, s), [[...POSITIONS, ...POSITIONS], SECONDS]);
+  return results.slice(POSITIONS.length).map((r) => r.iterations / r.elapsed);
 }
 
 test('the page transfers at most 1 MB, all from its own folder', async () => {
@@ -47,18 +56,21 @@ test('the page transfers at most 1 MB, all from its own folder', async () => {
 test('the engine in the browser against the native build: iterations per second', async () => {
   const probe = nativeProbe();
   const page = await openPage(browser.context, server);
-  // Native, browser, native: the machine's drift shows in the two native runs.
-  const native1 = nativeRates(probe);
-  const { results } = await page.evaluate(([r, s]) => window.benchEngine(r, s), [POSITIONS, SECONDS]);
-  const native2 = nativeRates(probe);
-  const ratios = results.map((r, i) => {
-    const browserRate = r.iterations / r.elapsed;
-    const nativeRate = (native1[i] + native2[i]) / 2;
-    console.log(`position "${r.record}": browser ${Math.round(browserRate)}/s, native ${Math.round(native1[i])}/s and ${Math.round(native2[i])}/s`);
-    return browserRate / nativeRate;
+  // Native and browser runs take turns; the best of each position's runs is
+  // the one the rest of the machine disturbed least.
+  const native = POSITIONS.map(() => []);
+  const web = POSITIONS.map(() => []);
+  for (let round = 0; round < ROUNDS; round++) {
+    nativeRates(probe).forEach((r, i) => native[i].push(r));
+    (await browserRates(page)).forEach((r, i) => web[i].push(r));
+  }
+  const ratios = POSITIONS.map((record, i) => {
+    const [b, n] = [Math.max(...web[i]), Math.max(...native[i])];
+    console.log(`position "${record}": browser ${web[i].map(Math.round).join(', ')}/s; native ${native[i].map(Math.round).join(', ')}/s; best ${(b / n).toFixed(3)}`);
+    return b / n;
   });
   const ratio = ratios.reduce((a, b) => a + b, 0) / ratios.length;
-  console.log(`browser/native iterations ratio: ${ratio.toFixed(3)} (${SECONDS} s a position, target 0.70)`);
+  console.log(`browser/native iterations ratio: ${ratio.toFixed(3)} (best of ${ROUNDS} runs of ${SECONDS} s a position, target 0.70)`);
   assert.ok(ratio >= (strict ? 0.7 : 0.3), `ratio ${ratio}`);
   assert.deepEqual(page.problems, []);
 });
