@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "BenchSupport.h"
+#include "AccumulatorStack.h"
 #include "DefaultNetwork.h"
 #include "Evaluate.h"
 
@@ -66,6 +67,42 @@ void BM_NetworkLeafAlongDescent(benchmark::State& state) {
                                                 benchmark::Counter::kIsRate);
 }
 
+// Descents as a search makes them: from one root, through the first three
+// legal moves at every ply (so they share their first moves), to random
+// depths of 1 to 12 plies, evaluated through an accumulator stack.
+void BM_NetworkLeafThroughStack(benchmark::State& state) {
+  const nnue::Network& net = nnue::defaultNetwork();
+  const Descents roots(bench::kMidGameMoves, 0);
+  std::mt19937 draw(78);
+  std::vector<std::vector<Position>> paths;
+  while (paths.size() < 256) {
+    std::vector<Position> path = {roots.paths[0].back()};
+    const int depth = 1 + static_cast<int>(draw() % 12);
+    while (static_cast<int>(path.size()) <= depth && path.back().winner == 0) {
+      const Position& pos = path.back();
+      int legal[3];
+      int count = 0;
+      for (int m = 0; m < 81 && count < 3; ++m)
+        if (pos.isLegal(m / 9, m % 9)) legal[count++] = m;
+      const int m = legal[draw() % count];
+      Position next = pos;
+      next.play(m / 9, m % 9);
+      path.push_back(next);
+    }
+    if (path.back().winner == 0) paths.push_back(path);
+  }
+  nnue::AccumulatorStack stack(net);
+  std::size_t i = 0;
+  for (auto _ : state) {
+    const std::vector<Position>& path = paths[i];
+    for (std::size_t d = 0; d < path.size(); ++d) stack.set(static_cast<int>(d), path[d]);
+    benchmark::DoNotOptimize(stack.evaluate(static_cast<int>(path.size()) - 1));
+    i = (i + 1) % paths.size();
+  }
+  state.counters["leaves"] = benchmark::Counter(static_cast<double>(state.iterations()),
+                                                benchmark::Counter::kIsRate);
+}
+
 void BM_NetworkRefreshAndEvaluate(benchmark::State& state) {
   const nnue::Network& net = nnue::defaultNetwork();
   const Descents descents(bench::kMidGameMoves, 0);
@@ -112,6 +149,7 @@ void BM_PlayoutFromTheSameLeaves(benchmark::State& state) {
 }  // namespace
 
 BENCHMARK(BM_NetworkLeafAlongDescent)->Arg(1)->Arg(4)->Arg(8)->Arg(16);
+BENCHMARK(BM_NetworkLeafThroughStack);
 BENCHMARK(BM_NetworkRefreshAndEvaluate);
 BENCHMARK(BM_NetworkEvaluateAvx2);
 BENCHMARK(BM_NetworkEvaluatePortable);
