@@ -23,7 +23,8 @@ struct GeneratorOptions {
 // and appends their positions to out, calling onGame(positions of that game)
 // after each. Game n's play depends only on the seed and n: every random
 // source of the engine is reseeded from them, so any split of the numbers
-// among workers gives the same games. Sets the node pool's capacity and
-// mutes standard output while it runs (the search reports there).
+// among workers gives the same games. Leaves the node pool's capacity at
+// options.poolNodes, and mutes standard output while it runs (the search
+// reports there).
 void generateGames(const GeneratorOptions& options, int first, int end, int step,
                    std::vector<Sample>& out, const std::function<void(int)>& onGame = {});
