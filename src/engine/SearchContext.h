@@ -67,7 +67,7 @@ class SearchContext {
   std::unique_ptr<NetworkLeaf> networkLeaf_;
 };
 
-// The context of the program's own searches: the one behind the spec-named
+// The context of the program's own searches: the one behind the console's
 // globals g_seed, numP1Wins, numP2Wins and numTies, and behind every engine
 // function that takes no context. Its tie-break generator is seeded from the
 // calendar clock before main.
