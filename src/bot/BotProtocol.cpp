@@ -166,6 +166,7 @@ void playTurns(std::istream& in, LineInput& input, std::ostream& out, std::ostre
   const ReclaimAtEnd reclaimAtEnd;
   SearchContext& search = defaultSearch();
   search.evaluation = settings.evaluation;
+  search.networkShare = settings.networkShare;
   BotGame game;
   for (int turn = 1;; ++turn) {
     reclaimWhileIdle(in, settings);
@@ -201,6 +202,7 @@ std::string botUsage() {
          names +
          "\n"
          "eval=playout|network  judges leaves by random playouts (default) or by the value network\n"
+         "mix=SHARE  with the network, the share of leaves it judges; random playouts judge the rest\n"
          "--timing  writes each turn's time from its first line to the answer on standard error\n";
 }
 
@@ -231,6 +233,12 @@ std::optional<std::string> configureBot(std::span<const std::string_view> args, 
       if (text == "playout") settings.evaluation = LeafEvaluation::playout;
       else if (text == "network") settings.evaluation = LeafEvaluation::network;
       else return "bad value \"" + std::string(text) + "\" for eval (playout or network)";
+      continue;
+    }
+    if (name == "mix") {
+      if (!isNumber || !(value >= 0.0 && value <= 1.0))
+        return "bad value \"" + std::string(text) + "\" for mix (a share from 0 to 1)";
+      settings.networkShare = value;
       continue;
     }
     bool known = false;

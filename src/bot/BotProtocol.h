@@ -21,6 +21,8 @@ struct BotSettings {
   bool reportTiming = false;
   // How the search judges its leaves.
   LeafEvaluation evaluation = LeafEvaluation::playout;
+  // With the network, the share of leaves it judges (the rest get playouts).
+  double networkShare = 1.0;
   // Whether the next input has arrived, asked between bits of idle work;
   // null asks the input stream's buffer (in_avail), which is enough for
   // in-memory input but cannot see into a pipe.
@@ -33,7 +35,8 @@ std::string botUsage();
 // Reads the command-line arguments after the program name: an optional
 // thinking time in seconds, then NAME=VALUE pairs that go to
 // setSearchParameter in order, except eval=playout or eval=network, which
-// chooses the leaf evaluation; "--timing" may stand anywhere. Returns a one-line message (without line end)
+// chooses the leaf evaluation, and mix=SHARE (0 to 1), the share of leaves
+// the network judges; "--timing" may stand anywhere. Returns a one-line message (without line end)
 // for the first argument that is wrong; settings and the parameters set
 // before it keep what they got.
 std::optional<std::string> configureBot(std::span<const std::string_view> args, BotSettings& settings);

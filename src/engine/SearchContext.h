@@ -57,6 +57,9 @@ class SearchContext {
   // that is null. Change both only between searches.
   LeafEvaluation evaluation = LeafEvaluation::playout;
   const nnue::Network* network = nullptr;
+  // With the network evaluation, the share of leaves the network judges,
+  // drawn leaf by leaf; the others get a random playout. From 0 to 1.
+  double networkShare = 1.0;
 
   Random& playoutRandom() { return playout_ != nullptr ? *playout_ : ::playoutRandom(); }
   // The network evaluation's per-search state, made on first use.

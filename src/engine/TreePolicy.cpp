@@ -43,6 +43,18 @@ struct NetworkEvaluator {
   int evaluate(const Position& pos) { return leaf.evaluate(pos, rng); }
 };
 
+// Both behind it, chosen leaf by leaf: the network for a draw below cut (of
+// 2^32), a playout otherwise. Their errors differ, so the mixture can judge
+// better than either.
+struct MixedEvaluator {
+  NetworkLeaf& leaf;
+  Random& rng;
+  std::uint64_t cut;
+  int evaluate(const Position& pos) {
+    return rng.next() < cut ? leaf.evaluate(pos, rng) : playOut(pos, rng);
+  }
+};
+
 // Expansion of a node whose position is known (see expand).
 template <class Evaluator>
 void expandAt(SearchContext& search, Node* node, const Position& pos, Evaluator& eval) {
@@ -126,8 +138,14 @@ void withEvaluator(SearchContext& search, const Position& start, Work&& work) {
   if (search.evaluation == LeafEvaluation::network) {
     NetworkLeaf& leaf = search.networkLeaf();
     leaf.begin(start);
-    NetworkEvaluator eval{leaf, search.playoutRandom()};
-    work(eval);
+    if (search.networkShare >= 1.0) {
+      NetworkEvaluator eval{leaf, search.playoutRandom()};
+      work(eval);
+    } else {
+      const double share = search.networkShare > 0.0 ? search.networkShare : 0.0;
+      MixedEvaluator eval{leaf, search.playoutRandom(), static_cast<std::uint64_t>(share * 4294967296.0)};
+      work(eval);
+    }
   } else {
     PlayoutEvaluator eval{search.playoutRandom()};
     work(eval);

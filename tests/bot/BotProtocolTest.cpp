@@ -186,6 +186,11 @@ TEST_F(BotProtocolTest, ArgumentsSetTheTimeAndSearchParameters) {
   const std::vector<std::string_view> parameterOnly = {"exploration=2"};
   EXPECT_EQ(configureBot(parameterOnly, defaults), std::nullopt);
   EXPECT_DOUBLE_EQ(defaults.seconds, 0.1);
+
+  const std::vector<std::string_view> mixed = {"eval=network", "mix=0.25"};
+  EXPECT_EQ(configureBot(mixed, s), std::nullopt);
+  EXPECT_EQ(s.evaluation, LeafEvaluation::network);
+  EXPECT_DOUBLE_EQ(s.networkShare, 0.25);
 }
 
 TEST_F(BotProtocolTest, WrongArgumentsAreNamed) {
@@ -201,6 +206,8 @@ TEST_F(BotProtocolTest, WrongArgumentsAreNamed) {
       {{"exploration="}, "bad value \"\" for search parameter exploration"},
       {{"exploration=-1"}, "bad value \"-1\" for search parameter exploration"},
       {{"first_search_share=inf"}, "bad value \"inf\" for search parameter first_search_share"},
+      {{"mix=1.5"}, "bad value \"1.5\" for mix (a share from 0 to 1)"},
+      {{"mix=half"}, "bad value \"half\" for mix (a share from 0 to 1)"},
   };
   for (const auto& [args, message] : cases) {
     SCOPED_TRACE(message);

@@ -83,4 +83,32 @@ TEST(NetworkLeaf, ANetworkSearchPlaysLegalMovesAndCountsEveryResult) {
   EXPECT_EQ(NodePool::size(), NodePool::maxSize());
 }
 
+// A network sure of a draw everywhere marks the leaves it judges: only
+// playouts and finished games give wins. The share of ties follows the mix.
+TEST(NetworkLeaf, TheMixSharesLeavesBetweenNetworkAndPlayouts) {
+  auto drawish = std::make_unique<nnue::Network>();
+  drawish->outputBias[nnue::kDraw] = 40 * nnue::kOutputScale;
+  NodePool::setMaxSize(NodePool::kDefaultCapacity);
+  const auto tieShare = [&](double share) {
+    std::srand(6);
+    Random playouts(6);
+    SearchContext search(6u, &playouts);
+    search.evaluation = LeafEvaluation::network;
+    search.network = drawish.get();
+    search.networkShare = share;
+    auto top = std::make_unique<Node>();
+    // A few hundred iterations stay near the root, far from finished games.
+    for (int i = 0; i < 400; ++i) select(search, top.get());
+    const SearchCounters& c = search.counters;
+    return static_cast<double>(c.ties) / (c.p1Wins + c.p2Wins + c.ties);
+  };
+  const double none = tieShare(0.0);
+  const double half = tieShare(0.5);
+  EXPECT_LT(none, 0.3);
+  EXPECT_DOUBLE_EQ(tieShare(1.0), 1.0);
+  // Half the leaves certain ties, the other half tie as playouts do; five
+  // standard errors of 400 draws is 0.125.
+  EXPECT_NEAR(half, 0.5 + 0.5 * none, 0.125);
+}
+
 }  // namespace

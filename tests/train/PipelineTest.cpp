@@ -16,9 +16,8 @@ namespace {
 // Games first, first + step, ... below end from seed on a small pool; the
 // pool gets its capacity back afterwards.
 std::vector<Sample> generate(std::uint64_t seed, std::uint64_t pool, int first, int end, int step,
-                             int* games = nullptr) {
+                             int* games = nullptr, GeneratorOptions generator = {}) {
   const std::uint64_t capacity = NodePool::maxSize();
-  GeneratorOptions generator;
   generator.seed = seed;
   generator.poolNodes = pool;
   std::vector<Sample> samples;
@@ -59,6 +58,30 @@ TEST(Pipeline, TheSameSeedGivesTheSameGamesWhateverTheSplit) {
   ASSERT_NE(secondGame, whole.end());
   ASSERT_EQ(static_cast<std::size_t>(whole.end() - secondGame), odd.size());
   for (std::size_t i = 0; i < odd.size(); ++i) EXPECT_EQ(secondGame[i].visits, odd[i].visits);
+}
+
+TEST(Pipeline, SparseKeepingAndRandomMovesStillGiveSeededGames) {
+  GeneratorOptions sparse;
+  sparse.keepOneIn = 6;
+  sparse.movePoolNodes = 1000;
+  sparse.randomMoveShare = 0.3;
+  int games = 0;
+  const std::vector<Sample> whole = generate(4, 2000, 0, 12, 1, nullptr);
+  const std::vector<Sample> kept = generate(4, 2000, 0, 12, 1, &games, sparse);
+  EXPECT_EQ(games, 12);
+  // About one position in six of games as long as the others.
+  EXPECT_GT(kept.size(), whole.size() / 20);
+  EXPECT_LT(kept.size(), whole.size() / 2);
+  for (const Sample& s : kept) {
+    EXPECT_EQ(s.position.winner, 0);
+    EXPECT_GT(s.visits, 0u);
+  }
+  const std::vector<Sample> again = generate(4, 2000, 0, 12, 1, nullptr, sparse);
+  ASSERT_EQ(again.size(), kept.size());
+  for (std::size_t i = 0; i < kept.size(); ++i) {
+    EXPECT_EQ(again[i].position.marks, kept[i].position.marks);
+    EXPECT_EQ(again[i].result, kept[i].result);
+  }
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include "Game.h"
 #include "NodePool.h"
 #include "Random.h"
+#include "SearchContext.h"
 
 namespace {
 
@@ -90,7 +91,8 @@ class Muted {
 
 void generateGames(const GeneratorOptions& options, int first, int end, int step,
                    std::vector<Sample>& out, const std::function<void(int)>& onGame) {
-  NodePool::setMaxSize(options.poolNodes);
+  const std::uint64_t movePool = options.movePoolNodes != 0 ? options.movePoolNodes : options.poolNodes;
+  defaultSearch().evaluation = options.networkEngine ? LeafEvaluation::network : LeafEvaluation::playout;
   const Muted muted;
   for (int n = first; n < end; n += step) {
     std::mt19937_64 draw(mix(options.seed, static_cast<std::uint64_t>(n)));
@@ -105,8 +107,18 @@ void generateGames(const GeneratorOptions& options, int first, int end, int step
     while (pos.winner == 0) {
       Sample sample;
       sample.position = pos;
-      const int code = searchMove(moves, sample);
-      out.push_back(sample);
+      const bool keep = options.keepOneIn <= 1 || draw() % static_cast<unsigned>(options.keepOneIn) == 0;
+      const bool random =
+          options.randomMoveShare > 0.0 &&
+          static_cast<double>(draw() >> 11) * 0x1.0p-53 < options.randomMoveShare;
+      int code = -1;
+      if (keep || !random) {
+        // The pool is empty between searches, so its capacity may change.
+        NodePool::setMaxSize(keep ? options.poolNodes : movePool);
+        code = searchMove(moves, sample);
+      }
+      if (keep) out.push_back(sample);
+      if (random) code = randomMove(pos, draw);
       moves.push_back(code);
       pos.play(code / 9, code % 9);
     }

@@ -17,6 +17,18 @@ struct GeneratorOptions {
   std::uint64_t poolNodes = 40000;
   int minOpening = 2;  // random moves before the engine plays, at least
   int maxOpening = 8;  // and at most
+  // One position in keepOneIn, drawn at random, is searched at poolNodes and
+  // kept; the others are played by a search at movePoolNodes (0: poolNodes)
+  // and not kept. Positions of one game share much, so many games with a few
+  // positions each teach more than a few games kept whole.
+  int keepOneIn = 1;
+  std::uint64_t movePoolNodes = 0;
+  // The share of moves after the opening drawn uniformly instead of searched:
+  // the network must also judge the poor positions a search tree holds.
+  double randomMoveShare = 0.0;
+  // Leaf evaluation of the engine that plays (the network's games make the
+  // next generation's data).
+  bool networkEngine = false;
 };
 
 // Plays games number first, first + step, first + 2 * step, ... below end

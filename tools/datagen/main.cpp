@@ -2,7 +2,8 @@
 // one data file (see TrainingData.h).
 //
 //   uttt_datagen --games N --out FILE [--workers W] [--seed S] [--pool NODES]
-//                [--opening MIN-MAX]
+//                [--opening MIN-MAX] [--keep-one-in K] [--move-pool NODES]
+//                [--random-moves SHARE] [--eval playout|network]
 //
 // Each worker is a process of its own (the engine keeps its state in process
 // globals): worker w plays games w, w + W, ... into FILE.part<w>, and the
@@ -36,7 +37,8 @@ struct Options {
   std::fprintf(stderr,
                "uttt_datagen: %s\n"
                "usage: uttt_datagen --games N --out FILE [--workers W] [--seed S] [--pool NODES]"
-               " [--opening MIN-MAX]\n",
+               " [--opening MIN-MAX]\n"
+               "       [--keep-one-in K] [--move-pool NODES] [--random-moves SHARE] [--eval playout|network]\n",
                problem);
   std::exit(2);
 }
@@ -71,6 +73,21 @@ Options parse(int argc, char* argv[]) {
         usage("--opening wants MIN-MAX, 0 <= MIN <= MAX <= 30");
       o.generator.minOpening = lo;
       o.generator.maxOpening = hi;
+    } else if (flag == "--keep-one-in") {
+      o.generator.keepOneIn = static_cast<int>(number(value, 1, 1000, "--keep-one-in wants 1 to 1000"));
+    } else if (flag == "--move-pool") {
+      o.generator.movePoolNodes = static_cast<std::uint64_t>(
+          number(value, 1000, 1LL << 26, "--move-pool wants 1000 to 67108864 nodes"));
+    } else if (flag == "--random-moves") {
+      char* end = nullptr;
+      const double share = std::strtod(value, &end);
+      if (end == value || *end != '\0' || !(share >= 0.0 && share <= 1.0))
+        usage("--random-moves wants a share from 0 to 1");
+      o.generator.randomMoveShare = share;
+    } else if (flag == "--eval") {
+      const std::string name = value;
+      if (name != "playout" && name != "network") usage("--eval wants playout or network");
+      o.generator.networkEngine = name == "network";
     } else if (flag == "--out") {
       o.out = value;
     } else {
