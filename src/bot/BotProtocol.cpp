@@ -13,6 +13,7 @@
 #include "GridMove.h"
 #include "Node.h"
 #include "SearchParameters.h"
+#include "WeightsFile.h"
 
 namespace {
 
@@ -167,6 +168,7 @@ void playTurns(std::istream& in, LineInput& input, std::ostream& out, std::ostre
   SearchContext& search = defaultSearch();
   search.evaluation = settings.evaluation;
   search.networkShare = settings.networkShare;
+  search.network = settings.network.get();
   BotGame game;
   for (int turn = 1;; ++turn) {
     reclaimWhileIdle(in, settings);
@@ -203,6 +205,7 @@ std::string botUsage() {
          "\n"
          "eval=playout|network  judges leaves by random playouts (default) or by the value network\n"
          "mix=SHARE  with the network, the share of leaves it judges; random playouts judge the rest\n"
+         "net=FILE  the network's weights from FILE instead of the built-in ones\n"
          "--timing  writes each turn's time from its first line to the answer on standard error\n";
 }
 
@@ -233,6 +236,14 @@ std::optional<std::string> configureBot(std::span<const std::string_view> args, 
       if (text == "playout") settings.evaluation = LeafEvaluation::playout;
       else if (text == "network") settings.evaluation = LeafEvaluation::network;
       else return "bad value \"" + std::string(text) + "\" for eval (playout or network)";
+      continue;
+    }
+    if (name == "net") {
+      try {
+        settings.network = nnue::loadNetworkFile(std::string(text));
+      } catch (const std::exception& e) {
+        return std::string(e.what());
+      }
       continue;
     }
     if (name == "mix") {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <iosfwd>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -23,6 +24,8 @@ struct BotSettings {
   LeafEvaluation evaluation = LeafEvaluation::playout;
   // With the network, the share of leaves it judges (the rest get playouts).
   double networkShare = 1.0;
+  // Weights read from a file (net=FILE); null means the built-in network.
+  std::shared_ptr<const nnue::Network> network;
   // Whether the next input has arrived, asked between bits of idle work;
   // null asks the input stream's buffer (in_avail), which is enough for
   // in-memory input but cannot see into a pipe.
@@ -35,8 +38,9 @@ std::string botUsage();
 // Reads the command-line arguments after the program name: an optional
 // thinking time in seconds, then NAME=VALUE pairs that go to
 // setSearchParameter in order, except eval=playout or eval=network, which
-// chooses the leaf evaluation, and mix=SHARE (0 to 1), the share of leaves
-// the network judges; "--timing" may stand anywhere. Returns a one-line message (without line end)
+// chooses the leaf evaluation, mix=SHARE (0 to 1), the share of leaves
+// the network judges, and net=FILE, a weights file to judge them by (its
+// loader's message when it is refused); "--timing" may stand anywhere. Returns a one-line message (without line end)
 // for the first argument that is wrong; settings and the parameters set
 // before it keep what they got.
 std::optional<std::string> configureBot(std::span<const std::string_view> args, BotSettings& settings);

@@ -3,8 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <deque>
+#include <fstream>
 #include <sstream>
 #include <string>
 #include <string_view>
@@ -12,11 +14,13 @@
 
 #include "ArenaOpponent.h"
 #include "BotProtocol.h"
+#include "DefaultNetwork.h"
 #include "GameFixtures.h"
 #include "NodePool.h"
 #include "ProcessRunner.h"
 #include "SearchParameters.h"
 #include "UctScore.h"
+#include "WeightsFile.h"
 
 namespace {
 
@@ -191,6 +195,18 @@ TEST_F(BotProtocolTest, ArgumentsSetTheTimeAndSearchParameters) {
   EXPECT_EQ(configureBot(mixed, s), std::nullopt);
   EXPECT_EQ(s.evaluation, LeafEvaluation::network);
   EXPECT_DOUBLE_EQ(s.networkShare, 0.25);
+  EXPECT_EQ(s.network, nullptr);
+
+  const std::string path = ::testing::TempDir() + "bot_weights.nnue";
+  const std::vector<std::uint8_t> bytes = nnue::saveNetwork(nnue::defaultNetwork());
+  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
+                                              static_cast<std::streamsize>(bytes.size()));
+  const std::string netArg = "net=" + path;
+  const std::vector<std::string_view> fromFile = {netArg};
+  EXPECT_EQ(configureBot(fromFile, s), std::nullopt);
+  ASSERT_NE(s.network, nullptr);
+  EXPECT_EQ(s.network->outputBias, nnue::defaultNetwork().outputBias);
+  std::remove(path.c_str());
 }
 
 TEST_F(BotProtocolTest, WrongArgumentsAreNamed) {
@@ -208,6 +224,7 @@ TEST_F(BotProtocolTest, WrongArgumentsAreNamed) {
       {{"first_search_share=inf"}, "bad value \"inf\" for search parameter first_search_share"},
       {{"mix=1.5"}, "bad value \"1.5\" for mix (a share from 0 to 1)"},
       {{"mix=half"}, "bad value \"half\" for mix (a share from 0 to 1)"},
+      {{"net=/nonexistent/weights.nnue"}, "cannot open weights file /nonexistent/weights.nnue"},
   };
   for (const auto& [args, message] : cases) {
     SCOPED_TRACE(message);
