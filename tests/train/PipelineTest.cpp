@@ -84,4 +84,50 @@ TEST(Pipeline, SparseKeepingAndRandomMovesStillGiveSeededGames) {
   }
 }
 
+int marksOf(const Sample& s) {
+  int n = 0;
+  for (const auto& side : s.position.marks)
+    for (const std::uint16_t q : side) n += __builtin_popcount(q);
+  return n;
+}
+
+// Moves the search turned down become samples of their own, just before
+// their position's sample, one move later and seen from the other side; the
+// move that was played has the searched move's statistics from there.
+TEST(Pipeline, ChildSamplesFollowTheirPositionFromTheOtherSide) {
+  GeneratorOptions withChildren;
+  withChildren.childMinVisits = 50;
+  const std::vector<Sample> samples = generate(8, 3000, 0, 2, 1, nullptr, withChildren);
+  int checkedMoves = 0;
+  for (std::size_t i = 0; i < samples.size(); ++i) {
+    const Sample& parent = samples[i];
+    const int mover = parent.position.playerToMove() - 1;
+    std::vector<const Sample*> children;
+    for (std::size_t j = i; j-- > 0 && marksOf(samples[j]) == marksOf(parent) + 1;) children.push_back(&samples[j]);
+    for (const Sample* c : children) {
+      EXPECT_GE(c->visits, 50u);
+      EXPECT_LE(c->wins + c->ties, c->visits);
+      EXPECT_NE(c->position.playerToMove() - 1, mover);
+      int added = 0;
+      for (int q = 0; q < 9; ++q) {
+        EXPECT_EQ(c->position.marks[1 - mover][q], parent.position.marks[1 - mover][q]);
+        added += __builtin_popcount(c->position.marks[mover][q] ^ parent.position.marks[mover][q]);
+      }
+      EXPECT_EQ(added, 1);
+    }
+    // The next searched position, when the game went on: its children come first.
+    const auto next = std::find_if(samples.begin() + static_cast<std::ptrdiff_t>(i) + 1, samples.end(),
+                                   [&](const Sample& s) { return marksOf(s) != marksOf(parent) + 2; });
+    if (next == samples.end() || marksOf(*next) != marksOf(parent) + 1) continue;
+    const auto played = std::find_if(children.begin(), children.end(),
+                                     [&](const Sample* c) { return c->position.marks == next->position.marks; });
+    ASSERT_NE(played, children.end());
+    EXPECT_EQ((*played)->visits, parent.visits);
+    EXPECT_EQ((*played)->ties, parent.ties);
+    EXPECT_EQ((*played)->wins, parent.visits - parent.wins - parent.ties);
+    ++checkedMoves;
+  }
+  EXPECT_GT(checkedMoves, 20);
+}
+
 }  // namespace

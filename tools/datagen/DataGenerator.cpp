@@ -13,6 +13,9 @@ namespace {
 
 // Long enough that the pool, not the clock, ends every search.
 constexpr double kThinkingSeconds = 3600.0;
+// Free nodes below which a search without the driver stops: more than the
+// largest expansion (81 moves) needs.
+constexpr std::uint64_t kSpareNodes = 128;
 
 // Seeds from the run's seed and a game's number, decorrelated (SplitMix64).
 std::uint64_t mix(std::uint64_t seed, std::uint64_t n) {
@@ -47,18 +50,10 @@ std::vector<int> randomOpening(const GeneratorOptions& options, std::mt19937_64&
   }
 }
 
-// Searches the position after moves on a fresh tree and returns the move,
-// filling in the sample's statistics from the searched move's child.
-int searchMove(const std::vector<int>& moves, Sample& sample) {
-  Node* top = new Node();
-  Node* node = top;
-  for (int m : moves) {
-    node->setChild(Move(m / 9, m % 9));
-    node = node->getChildren().back();
-  }
-  const Move chosen = getMove(node, kThinkingSeconds);
-  const int code = 9 * chosen.global + chosen.local;
-  sample.wins = 1;  // a move that wins at once is played without a search
+// The statistics of node's child with move code, or of a won game when the
+// move was played without a search.
+void takeChildStats(const Node* node, int code, Sample& sample) {
+  sample.wins = 1;
   sample.ties = 0;
   sample.visits = 1;
   for (std::size_t i = 0; i < node->getNumChildren(); ++i) {
@@ -68,6 +63,52 @@ int searchMove(const std::vector<int>& moves, Sample& sample) {
     sample.ties = static_cast<std::uint32_t>(child->getNumTies());
     sample.visits = static_cast<std::uint32_t>(child->getNumVisits());
   }
+}
+
+// Searches the position after moves on a fresh tree and returns the move,
+// filling in the sample's statistics from the searched move's child. With
+// children, the search runs once until the pool is full, without the
+// driver's pruning, and every child visited at least childMinVisits times
+// that is not a finished game is appended to children as a sample of its
+// own, seen from its side to move: the network then also learns the moves
+// the search turned down, which is what its leaves are made of.
+int searchMove(const std::vector<int>& moves, Sample& sample, int childMinVisits,
+               std::vector<Sample>* children) {
+  Node* top = new Node();
+  Node* node = top;
+  for (int m : moves) {
+    node->setChild(Move(m / 9, m % 9));
+    node = node->getChildren().back();
+  }
+  int code = 0;
+  if (children == nullptr || isWin(node) != nullptr) {
+    const Move chosen = getMove(node, kThinkingSeconds);
+    code = 9 * chosen.global + chosen.local;
+  } else {
+    {
+      const SearchScope scope(node);
+      // A proven root stops growing the tree, so the count is bounded too.
+      for (std::uint64_t i = 0; i <= NodePool::maxSize() && NodePool::size() > kSpareNodes; ++i) select(node);
+    }
+    double winsSum = 0.0;
+    const Move chosen = getChildVisitedMost(defaultSearch(), node, winsSum);
+    code = 9 * chosen.global + chosen.local;
+    const Position pos = node->position();
+    for (std::size_t i = 0; i < node->getNumChildren(); ++i) {
+      const Node* child = node->getChild(i);
+      if (child->getNumVisits() < childMinVisits) continue;
+      Sample s;
+      s.position = pos;
+      s.position.play(child->getGlobal(), child->getLocal());
+      if (s.position.winner != 0) continue;
+      // The child's wins are its mover's; its side to move is the other player.
+      s.ties = static_cast<std::uint32_t>(child->getNumTies());
+      s.visits = static_cast<std::uint32_t>(child->getNumVisits());
+      s.wins = s.visits - static_cast<std::uint32_t>(child->getNumWins()) - s.ties;
+      children->push_back(s);
+    }
+  }
+  takeChildStats(node, code, sample);
   delete top;
   return code;
 }
@@ -115,7 +156,8 @@ void generateGames(const GeneratorOptions& options, int first, int end, int step
       if (keep || !random) {
         // The pool is empty between searches, so its capacity may change.
         NodePool::setMaxSize(keep ? options.poolNodes : movePool);
-        code = searchMove(moves, sample);
+        std::vector<Sample>* children = keep && options.childMinVisits > 0 ? &out : nullptr;
+        code = searchMove(moves, sample, options.childMinVisits, children);
       }
       if (keep) out.push_back(sample);
       if (random) code = randomMove(pos, draw);

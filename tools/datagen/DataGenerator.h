@@ -26,6 +26,11 @@ struct GeneratorOptions {
   // The share of moves after the opening drawn uniformly instead of searched:
   // the network must also judge the poor positions a search tree holds.
   double randomMoveShare = 0.0;
+  // With a positive value, a kept position's search also gives a sample of
+  // each of its moves visited at least this often (see searchMove). Those
+  // samples take the game's result from their side to move, which is only
+  // a guess where the move was not played.
+  int childMinVisits = 0;
   // Leaf evaluation of the engine that plays (the network's games make the
   // next generation's data).
   bool networkEngine = false;

@@ -3,7 +3,7 @@
 //
 //   uttt_datagen --games N --out FILE [--workers W] [--seed S] [--pool NODES]
 //                [--opening MIN-MAX] [--keep-one-in K] [--move-pool NODES]
-//                [--random-moves SHARE] [--eval playout|network]
+//                [--random-moves SHARE] [--children MIN-VISITS] [--eval playout|network]
 //
 // Each worker is a process of its own (the engine keeps its state in process
 // globals): worker w plays games w, w + W, ... into FILE.part<w>, and the
@@ -38,7 +38,8 @@ struct Options {
                "uttt_datagen: %s\n"
                "usage: uttt_datagen --games N --out FILE [--workers W] [--seed S] [--pool NODES]"
                " [--opening MIN-MAX]\n"
-               "       [--keep-one-in K] [--move-pool NODES] [--random-moves SHARE] [--eval playout|network]\n",
+               "       [--keep-one-in K] [--move-pool NODES] [--random-moves SHARE]\n"
+               "       [--children MIN-VISITS] [--eval playout|network]\n",
                problem);
   std::exit(2);
 }
@@ -84,6 +85,9 @@ Options parse(int argc, char* argv[]) {
       if (end == value || *end != '\0' || !(share >= 0.0 && share <= 1.0))
         usage("--random-moves wants a share from 0 to 1");
       o.generator.randomMoveShare = share;
+    } else if (flag == "--children") {
+      o.generator.childMinVisits =
+          static_cast<int>(number(value, 0, 1000000000, "--children wants a visit count from 0"));
     } else if (flag == "--eval") {
       const std::string name = value;
       if (name != "playout" && name != "network") usage("--eval wants playout or network");
