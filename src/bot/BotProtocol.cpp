@@ -169,6 +169,8 @@ void playTurns(std::istream& in, LineInput& input, std::ostream& out, std::ostre
   search.evaluation = settings.evaluation;
   search.networkShare = settings.networkShare;
   search.network = settings.network.get();
+  search.priorVisits = settings.priorVisits;
+  search.priorAt = settings.priorAt;
   BotGame game;
   for (int turn = 1;; ++turn) {
     reclaimWhileIdle(in, settings);
@@ -205,6 +207,8 @@ std::string botUsage() {
          "\n"
          "eval=playout|network  judges leaves by random playouts (default) or by the value network\n"
          "mix=SHARE  with the network, the share of leaves it judges; random playouts judge the rest\n"
+         "prior=N  gives each child of a node with prior_at=V visits (default 16) N results in the\n"
+         "          proportions of the network's verdict on it (default 0: none)\n"
          "net=FILE  the network's weights from FILE instead of the built-in ones\n"
          "--timing  writes each turn's time from its first line to the answer on standard error\n";
 }
@@ -244,6 +248,12 @@ std::optional<std::string> configureBot(std::span<const std::string_view> args, 
       } catch (const std::exception& e) {
         return std::string(e.what());
       }
+      continue;
+    }
+    if (name == "prior" || name == "prior_at") {
+      if (!isNumber || !(value >= 0.0 && value <= 1e6) || value != std::floor(value))
+        return "bad value \"" + std::string(text) + "\" for " + std::string(name) + " (a whole number from 0 to 1000000)";
+      (name == "prior" ? settings.priorVisits : settings.priorAt) = static_cast<std::int32_t>(value);
       continue;
     }
     if (name == "mix") {

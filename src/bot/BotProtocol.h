@@ -24,6 +24,9 @@ struct BotSettings {
   LeafEvaluation evaluation = LeafEvaluation::playout;
   // With the network, the share of leaves it judges (the rest get playouts).
   double networkShare = 1.0;
+  // Network priors for the children of nodes with priorAt visits (0: none).
+  std::int32_t priorVisits = 0;
+  std::int32_t priorAt = 16;
   // Weights read from a file (net=FILE); null means the built-in network.
   std::shared_ptr<const nnue::Network> network;
   // Whether the next input has arrived, asked between bits of idle work;
@@ -39,7 +42,8 @@ std::string botUsage();
 // thinking time in seconds, then NAME=VALUE pairs that go to
 // setSearchParameter in order, except eval=playout or eval=network, which
 // chooses the leaf evaluation, mix=SHARE (0 to 1), the share of leaves
-// the network judges, and net=FILE, a weights file to judge them by (its
+// the network judges, prior=N and prior_at=V, the network's priors (N
+// results for each child of a node with V visits), and net=FILE, a weights file to judge them by (its
 // loader's message when it is refused); "--timing" may stand anywhere. Returns a one-line message (without line end)
 // for the first argument that is wrong; settings and the parameters set
 // before it keep what they got.

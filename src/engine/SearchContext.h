@@ -60,6 +60,11 @@ class SearchContext {
   // With the network evaluation, the share of leaves the network judges,
   // drawn leaf by leaf; the others get a random playout. From 0 to 1.
   double networkShare = 1.0;
+  // Network priors, with any leaf evaluation: when a node's own visits reach
+  // priorAt, each of its children not yet decided gets priorVisits results
+  // in the proportions of the network's verdict on it. 0 turns them off.
+  std::int32_t priorVisits = 0;
+  std::int32_t priorAt = 16;
 
   Random& playoutRandom() { return playout_ != nullptr ? *playout_ : ::playoutRandom(); }
   // The network evaluation's per-search state, made on first use.

@@ -1,4 +1,5 @@
 #include <array>
+#include <cmath>
 #include <cstdlib>
 #include <cstddef>
 
@@ -110,17 +111,54 @@ void proveWin(const Node* searchRoot, Node* node) {
   }
 }
 
+// Gives node's undecided children the network's priors (see SearchContext):
+// the verdict is for the child's side to move, and a child's wins are its
+// mover's, so the loss share becomes its wins.
+void givePriors(SearchContext& search, Node* node, const Position& pos) {
+  NetworkLeaf& leaf = search.networkLeaf();
+  const std::int32_t k = search.priorVisits;
+  for (std::size_t i = 0; i < node->getNumChildren(); ++i) {
+    Node* child = node->getChild(i);
+    if (child == nullptr || child->getProof() != uct::Proof::none) continue;
+    Position after = pos;
+    after.play(child->getGlobal(), child->getLocal());
+    if (after.winner != 0) continue;
+    const std::array<double, nnue::kOutputs> p = leaf.verdict(after).probabilities();
+    child->incrementVisits(k);
+    child->incrementWins(static_cast<std::int32_t>(std::lround(k * p[nnue::kLoss])));
+    child->incrementTies(static_cast<std::int32_t>(std::lround(k * p[nnue::kDraw])));
+  }
+}
+
 // One iteration with the given leaf evaluation: the position is carried
 // down the descent, one move per level.
 template <class Evaluator>
 void selectWith(SearchContext& search, Node* root, Position pos, Evaluator& eval) {
   Node* node = root;
-  while (!node->hasNoChildren()) {
-    Node* next = getChildHighestUCT(search, node);
-    if (next == nullptr) break;
-    node = next;
-    const int code = node->getMoveCode();
-    pos.play(code / 9, code % 9);
+  if (search.priorVisits > 0) {
+    // A node's own visits leave out the priors it got as a child; they are
+    // known from its parent's, level by level (the root's count as its own).
+    const std::int32_t at = search.priorAt;
+    std::int32_t own = root->getNumVisits();
+    if (own == at && !root->hasNoChildren()) givePriors(search, root, pos);
+    while (!node->hasNoChildren()) {
+      Node* next = getChildHighestUCT(search, node);
+      if (next == nullptr) break;
+      const bool gotPriors = own >= at;
+      node = next;
+      const int code = node->getMoveCode();
+      pos.play(code / 9, code % 9);
+      own = node->getNumVisits() - (gotPriors ? search.priorVisits : 0);
+      if (own == at && !node->hasNoChildren()) givePriors(search, node, pos);
+    }
+  } else {
+    while (!node->hasNoChildren()) {
+      Node* next = getChildHighestUCT(search, node);
+      if (next == nullptr) break;
+      node = next;
+      const int code = node->getMoveCode();
+      pos.play(code / 9, code % 9);
+    }
   }
   if (pos.winner != 0) {
     if (uct::policy.solver != 0.0 && pos.winner == node->getPlayer()) proveWin(search.above.root, node);
@@ -135,6 +173,7 @@ void selectWith(SearchContext& search, Node* root, Position pos, Evaluator& eval
 // Calls work with the leaf evaluator that search asks for, started at start.
 template <class Work>
 void withEvaluator(SearchContext& search, const Position& start, Work&& work) {
+  if (search.priorVisits > 0) search.networkLeaf().begin(start);
   if (search.evaluation == LeafEvaluation::network) {
     NetworkLeaf& leaf = search.networkLeaf();
     leaf.begin(start);

@@ -191,8 +191,10 @@ TEST_F(BotProtocolTest, ArgumentsSetTheTimeAndSearchParameters) {
   EXPECT_EQ(configureBot(parameterOnly, defaults), std::nullopt);
   EXPECT_DOUBLE_EQ(defaults.seconds, 0.1);
 
-  const std::vector<std::string_view> mixed = {"eval=network", "mix=0.25"};
+  const std::vector<std::string_view> mixed = {"eval=network", "mix=0.25", "prior=24", "prior_at=8"};
   EXPECT_EQ(configureBot(mixed, s), std::nullopt);
+  EXPECT_EQ(s.priorVisits, 24);
+  EXPECT_EQ(s.priorAt, 8);
   EXPECT_EQ(s.evaluation, LeafEvaluation::network);
   EXPECT_DOUBLE_EQ(s.networkShare, 0.25);
   EXPECT_EQ(s.network, nullptr);
@@ -224,6 +226,8 @@ TEST_F(BotProtocolTest, WrongArgumentsAreNamed) {
       {{"first_search_share=inf"}, "bad value \"inf\" for search parameter first_search_share"},
       {{"mix=1.5"}, "bad value \"1.5\" for mix (a share from 0 to 1)"},
       {{"mix=half"}, "bad value \"half\" for mix (a share from 0 to 1)"},
+      {{"prior=2.5"}, "bad value \"2.5\" for prior (a whole number from 0 to 1000000)"},
+      {{"prior_at=-1"}, "bad value \"-1\" for prior_at (a whole number from 0 to 1000000)"},
       {{"net=/nonexistent/weights.nnue"}, "cannot open weights file /nonexistent/weights.nnue"},
   };
   for (const auto& [args, message] : cases) {

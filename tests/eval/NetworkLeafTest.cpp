@@ -111,4 +111,73 @@ TEST(NetworkLeaf, TheMixSharesLeavesBetweenNetworkAndPlayouts) {
   EXPECT_NEAR(half, 0.5 + 0.5 * none, 0.125);
 }
 
+// Priors arrive once, when the root's own visits reach priorAt: every child
+// gets priorVisits results, here all wins for its mover, since the network
+// is sure the side to move loses. Up to then the search is the same as
+// without priors.
+TEST(NetworkLeaf, PriorsGiveEachChildItsResultsOnceTheParentHasItsVisits) {
+  auto losing = std::make_unique<nnue::Network>();
+  losing->outputBias[nnue::kLoss] = 40 * nnue::kOutputScale;
+  NodePool::setMaxSize(NodePool::kDefaultCapacity);
+  constexpr int kAt = 6;
+  constexpr int kPrior = 10;
+  struct Sums {
+    std::int64_t visits = 0;
+    std::int64_t wins = 0;
+  };
+  const auto childSums = [&](int priorVisits, int iterations) {
+    std::srand(8);
+    Random playouts(8);
+    SearchContext search(8u, &playouts);
+    search.network = losing.get();
+    search.priorVisits = priorVisits;
+    search.priorAt = kAt;
+    auto top = std::make_unique<Node>();
+    for (int i = 0; i < iterations; ++i) select(search, top.get());
+    Sums sums;
+    for (std::size_t i = 0; i < top->getNumChildren(); ++i) {
+      sums.visits += top->getChild(i)->getNumVisits();
+      sums.wins += top->getChild(i)->getNumWins();
+    }
+    return sums;
+  };
+  EXPECT_EQ(childSums(kPrior, kAt).visits, childSums(0, kAt).visits);
+  EXPECT_EQ(childSums(kPrior, kAt).wins, childSums(0, kAt).wins);
+  const Sums with = childSums(kPrior, kAt + 1);
+  const Sums without = childSums(0, kAt + 1);
+  EXPECT_EQ(with.visits - without.visits, 81 * kPrior);
+  // The last iteration's own result may differ by one.
+  EXPECT_NEAR(static_cast<double>(with.wins - without.wins), 81.0 * kPrior, 1.0);
+  EXPECT_EQ(childSums(kPrior, 200).visits - childSums(0, 200).visits, 81 * kPrior);
+
+  // Below the root too: a node's children hold its own visits less the one
+  // that judged it as a leaf, plus the priors exactly when its own visits
+  // passed priorAt. Early in the game no node is decided, so every child gets them.
+  std::srand(9);
+  Random playouts(9);
+  SearchContext search(9u, &playouts);
+  search.network = losing.get();
+  search.priorVisits = kPrior;
+  search.priorAt = kAt;
+  auto top = std::make_unique<Node>();
+  for (int i = 0; i < 3000; ++i) select(search, top.get());
+  int withPriors = 0;
+  const auto check = [&](const auto& self, const Node* node, bool gotPriors) -> void {
+    const std::int32_t own = node->getNumVisits() - (gotPriors ? kPrior : 0);
+    if (node->hasNoChildren()) return;
+    std::int64_t sum = 0;
+    for (std::size_t i = 0; i < node->getNumChildren(); ++i) sum += node->getChild(i)->getNumVisits();
+    const auto children = static_cast<std::int64_t>(node->getNumChildren());
+    const std::int64_t priors = own > kAt ? kPrior * children : 0;
+    // A child first reached after its priors is expanded at once, without a
+    // result of its own, so its children hold all of its own visits.
+    EXPECT_GE(sum - priors, own - 1);
+    EXPECT_LE(sum - priors, own);
+    withPriors += priors > 0 ? 1 : 0;
+    for (std::size_t i = 0; i < node->getNumChildren(); ++i) self(self, node->getChild(i), own >= kAt);
+  };
+  for (std::size_t i = 0; i < top->getNumChildren(); ++i) check(check, top->getChild(i), true);
+  EXPECT_GT(withPriors, 20);
+}
+
 }  // namespace
