@@ -125,15 +125,20 @@ TEST(NetworkLeaf, PriorsGiveEachChildItsResultsOnceTheParentHasItsVisits) {
     std::int64_t visits = 0;
     std::int64_t wins = 0;
   };
-  const auto childSums = [&](int priorVisits, int iterations) {
-    std::srand(8);
-    Random playouts(8);
-    SearchContext search(8u, &playouts);
+  // A seeded search of the initial position by that many iterations.
+  const auto searched = [&](unsigned seed, int priorVisits, int iterations) {
+    std::srand(seed);
+    Random playouts(seed);
+    SearchContext search(seed, &playouts);
     search.network = losing.get();
     search.priorVisits = priorVisits;
     search.priorAt = kAt;
     auto top = std::make_unique<Node>();
     for (int i = 0; i < iterations; ++i) select(search, top.get());
+    return top;
+  };
+  const auto childSums = [&](int priorVisits, int iterations) {
+    const std::unique_ptr<Node> top = searched(8, priorVisits, iterations);
     Sums sums;
     for (std::size_t i = 0; i < top->getNumChildren(); ++i) {
       sums.visits += top->getChild(i)->getNumVisits();
@@ -152,15 +157,9 @@ TEST(NetworkLeaf, PriorsGiveEachChildItsResultsOnceTheParentHasItsVisits) {
 
   // Below the root too: a node's children hold its own visits less the one
   // that judged it as a leaf, plus the priors exactly when its own visits
-  // passed priorAt. Early in the game no node is decided, so every child gets them.
-  std::srand(9);
-  Random playouts(9);
-  SearchContext search(9u, &playouts);
-  search.network = losing.get();
-  search.priorVisits = kPrior;
-  search.priorAt = kAt;
-  auto top = std::make_unique<Node>();
-  for (int i = 0; i < 3000; ++i) select(search, top.get());
+  // passed priorAt. Early in the game no node is decided, so every child
+  // gets them.
+  const std::unique_ptr<Node> top = searched(9, kPrior, 3000);
   int withPriors = 0;
   const auto check = [&](const auto& self, const Node* node, bool gotPriors) -> void {
     const std::int32_t own = node->getNumVisits() - (gotPriors ? kPrior : 0);
