@@ -208,7 +208,7 @@ std::string botUsage() {
          "eval=playout|network  judges leaves by random playouts (default) or by the value network\n"
          "mix=SHARE  with the network, the share of leaves it judges; random playouts judge the rest\n"
          "prior=N  gives each child of a node with prior_at=V visits (default 16) N results in the\n"
-         "          proportions of the network's verdict on it (default 0: none)\n"
+         "          proportions of the network's verdict on it (default 64; 0: playouts alone)\n"
          "net=FILE  the network's weights from FILE instead of the built-in ones\n"
          "--timing  writes each turn's time from its first line to the answer on standard error\n";
 }

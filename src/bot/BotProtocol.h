@@ -24,9 +24,10 @@ struct BotSettings {
   LeafEvaluation evaluation = LeafEvaluation::playout;
   // With the network, the share of leaves it judges (the rest get playouts).
   double networkShare = 1.0;
-  // Network priors for the children of nodes with priorAt visits (0: none).
-  std::int32_t priorVisits = 0;
-  std::int32_t priorAt = 16;
+  // Network priors for the children of nodes with priorAt visits (0: none);
+  // on by default, since they play stronger than playouts alone.
+  std::int32_t priorVisits = kStrongPriorVisits;
+  std::int32_t priorAt = kStrongPriorAt;
   // Weights read from a file (net=FILE); null means the built-in network.
   std::shared_ptr<const nnue::Network> network;
   // Whether the next input has arrived, asked between bits of idle work;

@@ -17,8 +17,8 @@ void printUsage(std::ostream& out) {
          "  uttt             play one game at the terminal: choose player 1 (X, moves\n"
          "                   first) or 2 (O), then the computer's thinking time in\n"
          "                   seconds (Enter keeps 3)\n"
-         "  uttt --network   the same game against the computer judging positions by\n"
-         "                   its value network instead of random playouts\n"
+         "  uttt --network   the same game against the computer guided by its value\n"
+         "                   network as well as random playouts\n"
          "  uttt -s          the computer plays 20 games against itself and appends\n"
          "                   each game's moves to "
       << records

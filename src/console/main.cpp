@@ -11,7 +11,8 @@
 // is exactly "-a", "-s", "-h", "--help" or "--version" decides; without one,
 // the interactive game runs. So "uttt -s --help" plays self-play and
 // "uttt --help -s" prints the usage. "--network" anywhere makes the
-// interactive game's computer judge leaves by the value network.
+// interactive game's computer weigh the value network's priors in beside
+// its random playouts.
 int main(int argc, char* argv[]) {
   std::srand(static_cast<unsigned>(std::time(nullptr)));
   bool network = false;
@@ -38,7 +39,10 @@ int main(int argc, char* argv[]) {
       return 0;
     }
   }
-  if (network) defaultSearch().evaluation = LeafEvaluation::network;
+  if (network) {
+    defaultSearch().priorVisits = kStrongPriorVisits;
+    defaultSearch().priorAt = kStrongPriorAt;
+  }
   play();
   return 0;
 }

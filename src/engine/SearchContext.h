@@ -17,6 +17,11 @@ enum class LeafEvaluation {
   network,  // the value network's win, draw and loss, sampled to one result
 };
 
+// The network priors that won matches: 64 results for each child of a node
+// with 16 visits of its own.
+inline constexpr std::int32_t kStrongPriorVisits = 64;
+inline constexpr std::int32_t kStrongPriorAt = 16;
+
 // Results back-propagated in one search: player 1 wins, player 2 wins, ties.
 struct SearchCounters {
   std::int32_t p1Wins = 0;

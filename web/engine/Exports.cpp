@@ -101,9 +101,11 @@ EMSCRIPTEN_KEEPALIVE const char* uttt_state(int ply) {
 }
 
 // How the computer judges a position it reaches: 0 by random playouts to
-// the end, 1 by its value network. Applies from the next search on.
+// the end, 1 by random playouts with its value network's priors (the way
+// the network plays strongest). Applies from the next search on.
 EMSCRIPTEN_KEEPALIVE void uttt_set_evaluation(int network) {
-  defaultSearch().evaluation = network == 1 ? LeafEvaluation::network : LeafEvaluation::playout;
+  defaultSearch().priorVisits = network == 1 ? kStrongPriorVisits : 0;
+  defaultSearch().priorAt = kStrongPriorAt;
 }
 
 // purpose 0: the computer's move, 1: a hint.

@@ -147,7 +147,7 @@ test('on a phone in the dark: the square board fits the width and plays by tap',
   assert.deepEqual(page.problems, []);
 });
 
-test('the computer can judge positions by its value network instead of playouts', async () => {
+test('the computer can be guided by its value network as well as playouts', async () => {
   const page = await openPage(browser.context, server, '?seed=12&seconds=0.1');
   await page.selectOption('#evaluation', 'network');
   await page.check('input[name="side"][value="2"]');
