@@ -134,30 +134,23 @@ void givePriors(SearchContext& search, Node* node, const Position& pos) {
 // down the descent, one move per level.
 template <class Evaluator>
 void selectWith(SearchContext& search, Node* root, Position pos, Evaluator& eval) {
+  // A node's own visits leave out the priors it got as a child; they are
+  // known from its parent's, level by level (the root's count as its own).
+  const std::int32_t prior = search.priorVisits;
+  const std::int32_t at = search.priorAt;
   Node* node = root;
-  if (search.priorVisits > 0) {
-    // A node's own visits leave out the priors it got as a child; they are
-    // known from its parent's, level by level (the root's count as its own).
-    const std::int32_t at = search.priorAt;
-    std::int32_t own = root->getNumVisits();
-    if (own == at && !root->hasNoChildren()) givePriors(search, root, pos);
-    while (!node->hasNoChildren()) {
-      Node* next = getChildHighestUCT(search, node);
-      if (next == nullptr) break;
-      const bool gotPriors = own >= at;
-      node = next;
-      const int code = node->getMoveCode();
-      pos.play(code / 9, code % 9);
-      own = node->getNumVisits() - (gotPriors ? search.priorVisits : 0);
+  std::int32_t own = root->getNumVisits();
+  if (prior > 0 && own == at && !root->hasNoChildren()) givePriors(search, root, pos);
+  while (!node->hasNoChildren()) {
+    Node* next = getChildHighestUCT(search, node);
+    if (next == nullptr) break;
+    const bool gotPriors = own >= at;
+    node = next;
+    const int code = node->getMoveCode();
+    pos.play(code / 9, code % 9);
+    if (prior > 0) {
+      own = node->getNumVisits() - (gotPriors ? prior : 0);
       if (own == at && !node->hasNoChildren()) givePriors(search, node, pos);
-    }
-  } else {
-    while (!node->hasNoChildren()) {
-      Node* next = getChildHighestUCT(search, node);
-      if (next == nullptr) break;
-      node = next;
-      const int code = node->getMoveCode();
-      pos.play(code / 9, code % 9);
     }
   }
   if (pos.winner != 0) {
@@ -173,10 +166,10 @@ void selectWith(SearchContext& search, Node* root, Position pos, Evaluator& eval
 // Calls work with the leaf evaluator that search asks for, started at start.
 template <class Work>
 void withEvaluator(SearchContext& search, const Position& start, Work&& work) {
-  if (search.priorVisits > 0) search.networkLeaf().begin(start);
+  // Priors and network leaves share one accumulator from the root.
+  if (search.priorVisits > 0 || search.evaluation == LeafEvaluation::network) search.networkLeaf().begin(start);
   if (search.evaluation == LeafEvaluation::network) {
     NetworkLeaf& leaf = search.networkLeaf();
-    leaf.begin(start);
     if (search.networkShare >= 1.0) {
       NetworkEvaluator eval{leaf, search.playoutRandom()};
       work(eval);
