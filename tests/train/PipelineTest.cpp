@@ -8,13 +8,14 @@
 
 #include "DataGenerator.h"
 #include "NodePool.h"
+#include "SearchContext.h"
 #include "Trainer.h"
 #include "WeightsFile.h"
 
 namespace {
 
 // Games first, first + step, ... below end from seed on a small pool; the
-// pool gets its capacity back afterwards.
+// pool gets its capacity back afterwards, and the engine its playouts.
 std::vector<Sample> generate(std::uint64_t seed, std::uint64_t pool, int first, int end, int step,
                              int* games = nullptr, GeneratorOptions generator = {}) {
   const std::uint64_t capacity = NodePool::maxSize();
@@ -26,6 +27,8 @@ std::vector<Sample> generate(std::uint64_t seed, std::uint64_t pool, int first, 
     EXPECT_GT(positions, 0);
   });
   NodePool::setMaxSize(capacity);
+  defaultSearch().priorVisits = 0;
+  defaultSearch().evaluation = LeafEvaluation::playout;
   return samples;
 }
 
@@ -82,6 +85,25 @@ TEST(Pipeline, SparseKeepingAndRandomMovesStillGiveSeededGames) {
     EXPECT_EQ(again[i].position.marks, kept[i].position.marks);
     EXPECT_EQ(again[i].result, kept[i].result);
   }
+}
+
+// Games of the engine with network priors repeat from their seed like the
+// others, and the priors change what the engine plays.
+TEST(Pipeline, GamesWithNetworkPriorsAreSeededAndDifferent) {
+  GeneratorOptions priors;
+  priors.priorVisits = 64;
+  const std::vector<Sample> plain = generate(6, 2000, 0, 3, 1);
+  const std::vector<Sample> guided = generate(6, 2000, 0, 3, 1, nullptr, priors);
+  const std::vector<Sample> again = generate(6, 2000, 0, 3, 1, nullptr, priors);
+  ASSERT_EQ(again.size(), guided.size());
+  for (std::size_t i = 0; i < guided.size(); ++i) {
+    EXPECT_EQ(again[i].position.marks, guided[i].position.marks);
+    EXPECT_EQ(again[i].wins, guided[i].wins);
+  }
+  bool differs = plain.size() != guided.size();
+  for (std::size_t i = 0; !differs && i < guided.size(); ++i)
+    differs = plain[i].position.marks != guided[i].position.marks || plain[i].wins != guided[i].wins;
+  EXPECT_TRUE(differs);
 }
 
 int marksOf(const Sample& s) {

@@ -134,6 +134,8 @@ void generateGames(const GeneratorOptions& options, int first, int end, int step
                    std::vector<Sample>& out, const std::function<void(int)>& onGame) {
   const std::uint64_t movePool = options.movePoolNodes != 0 ? options.movePoolNodes : options.poolNodes;
   defaultSearch().evaluation = options.networkEngine ? LeafEvaluation::network : LeafEvaluation::playout;
+  defaultSearch().priorVisits = options.priorVisits;
+  defaultSearch().priorAt = kStrongPriorAt;
   const Muted muted;
   for (int n = first; n < end; n += step) {
     std::mt19937_64 draw(mix(options.seed, static_cast<std::uint64_t>(n)));

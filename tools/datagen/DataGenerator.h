@@ -34,6 +34,10 @@ struct GeneratorOptions {
   // Leaf evaluation of the engine that plays (the network's games make the
   // next generation's data).
   bool networkEngine = false;
+  // Network priors of the engine that plays (0: none), given at the visit
+  // count the bot uses. Their results count in the kept statistics, so a
+  // sample's value leans a little towards the network that made it.
+  std::int32_t priorVisits = 0;
 };
 
 // Plays games number first, first + step, first + 2 * step, ... below end

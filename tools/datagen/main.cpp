@@ -4,6 +4,7 @@
 //   uttt_datagen --games N --out FILE [--workers W] [--seed S] [--pool NODES]
 //                [--opening MIN-MAX] [--keep-one-in K] [--move-pool NODES]
 //                [--random-moves SHARE] [--children MIN-VISITS] [--eval playout|network]
+//                [--prior VISITS]
 //
 // Each worker is a process of its own (the engine keeps its state in process
 // globals): worker w plays games w, w + W, ... into FILE.part<w>, and the
@@ -39,7 +40,7 @@ struct Options {
                "usage: uttt_datagen --games N --out FILE [--workers W] [--seed S] [--pool NODES]"
                " [--opening MIN-MAX]\n"
                "       [--keep-one-in K] [--move-pool NODES] [--random-moves SHARE]\n"
-               "       [--children MIN-VISITS] [--eval playout|network]\n",
+               "       [--children MIN-VISITS] [--eval playout|network] [--prior VISITS]\n",
                problem);
   std::exit(2);
 }
@@ -92,6 +93,9 @@ Options parse(int argc, char* argv[]) {
       const std::string name = value;
       if (name != "playout" && name != "network") usage("--eval wants playout or network");
       o.generator.networkEngine = name == "network";
+    } else if (flag == "--prior") {
+      o.generator.priorVisits =
+          static_cast<std::int32_t>(number(value, 0, 1000000, "--prior wants 0 to 1000000 visits"));
     } else if (flag == "--out") {
       o.out = value;
     } else {
