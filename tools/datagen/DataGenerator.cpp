@@ -136,6 +136,7 @@ void generateGames(const GeneratorOptions& options, int first, int end, int step
   defaultSearch().evaluation = options.networkEngine ? LeafEvaluation::network : LeafEvaluation::playout;
   defaultSearch().priorVisits = options.priorVisits;
   defaultSearch().priorAt = kStrongPriorAt;
+  defaultSearch().network = options.network.get();
   const Muted muted;
   for (int n = first; n < end; n += step) {
     std::mt19937_64 draw(mix(options.seed, static_cast<std::uint64_t>(n)));

@@ -2,8 +2,10 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <vector>
 
+#include "Network.h"
 #include "TrainingData.h"
 
 // Training positions from the engine's own games: a few random opening
@@ -38,6 +40,8 @@ struct GeneratorOptions {
   // count the bot uses. Their results count in the kept statistics, so a
   // sample's value leans a little towards the network that made it.
   std::int32_t priorVisits = 0;
+  // The network of the engine that plays; the built-in one when null.
+  std::shared_ptr<const nnue::Network> network;
 };
 
 // Plays games number first, first + step, first + 2 * step, ... below end
@@ -45,7 +49,8 @@ struct GeneratorOptions {
 // after each. Game n's play depends only on the seed and n: every random
 // source of the engine is reseeded from them, so any split of the numbers
 // among workers gives the same games. Leaves the node pool's capacity at
-// options.poolNodes, and mutes standard output while it runs (the search
+// options.poolNodes and the program's search set up as options say (its
+// network pointing into options.network), and mutes standard output while it runs (the search
 // reports there).
 void generateGames(const GeneratorOptions& options, int first, int end, int step,
                    std::vector<Sample>& out, const std::function<void(int)>& onGame = {});

@@ -4,7 +4,7 @@
 //   uttt_datagen --games N --out FILE [--workers W] [--seed S] [--pool NODES]
 //                [--opening MIN-MAX] [--keep-one-in K] [--move-pool NODES]
 //                [--random-moves SHARE] [--children MIN-VISITS] [--eval playout|network]
-//                [--prior VISITS]
+//                [--prior VISITS] [--network FILE]
 //
 // Each worker is a process of its own (the engine keeps its state in process
 // globals): worker w plays games w, w + W, ... into FILE.part<w>, and the
@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "DataGenerator.h"
+#include "WeightsFile.h"
 
 namespace {
 
@@ -40,7 +41,8 @@ struct Options {
                "usage: uttt_datagen --games N --out FILE [--workers W] [--seed S] [--pool NODES]"
                " [--opening MIN-MAX]\n"
                "       [--keep-one-in K] [--move-pool NODES] [--random-moves SHARE]\n"
-               "       [--children MIN-VISITS] [--eval playout|network] [--prior VISITS]\n",
+               "       [--children MIN-VISITS] [--eval playout|network] [--prior VISITS]\n"
+               "       [--network FILE]\n",
                problem);
   std::exit(2);
 }
@@ -96,6 +98,13 @@ Options parse(int argc, char* argv[]) {
     } else if (flag == "--prior") {
       o.generator.priorVisits =
           static_cast<std::int32_t>(number(value, 0, 1000000, "--prior wants 0 to 1000000 visits"));
+    } else if (flag == "--network") {
+      try {
+        o.generator.network = nnue::loadNetworkFile(value);
+      } catch (const std::exception& e) {
+        std::fprintf(stderr, "uttt_datagen: %s\n", e.what());
+        std::exit(2);
+      }
     } else if (flag == "--out") {
       o.out = value;
     } else {
