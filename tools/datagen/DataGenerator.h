@@ -50,7 +50,7 @@ struct GeneratorOptions {
 // source of the engine is reseeded from them, so any split of the numbers
 // among workers gives the same games. Leaves the node pool's capacity at
 // options.poolNodes and the program's search set up as options say (its
-// network pointing into options.network), and mutes standard output while it runs (the search
-// reports there).
+// network pointing into options.network), and mutes standard output while
+// it runs (the search reports there).
 void generateGames(const GeneratorOptions& options, int first, int end, int step,
                    std::vector<Sample>& out, const std::function<void(int)>& onGame = {});
