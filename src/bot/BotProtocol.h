@@ -44,10 +44,11 @@ std::string botUsage();
 // setSearchParameter in order, except eval=playout or eval=network, which
 // chooses the leaf evaluation, mix=SHARE (0 to 1), the share of leaves
 // the network judges, prior=N and prior_at=V, the network's priors (N
-// results for each child of a node with V visits), and net=FILE, a weights file to judge them by (its
-// loader's message when it is refused); "--timing" may stand anywhere. Returns a one-line message (without line end)
-// for the first argument that is wrong; settings and the parameters set
-// before it keep what they got.
+// results for each child of a node with V visits), and net=FILE, a weights
+// file to judge them by (its loader's message when it is refused);
+// "--timing" may stand anywhere. Returns a one-line message (without line
+// end) for the first argument that is wrong; settings and the parameters
+// set before it keep what they got.
 std::optional<std::string> configureBot(std::span<const std::string_view> args, BotSettings& settings);
 
 // Plays one game: reads turns from in until a clean end of input between two
