@@ -8,7 +8,7 @@
 // with their ratio. One core is used at a time: run nothing else meanwhile.
 //
 //   game_speed [--seconds T] [--games N] [--seed S] [--reference PATH|none]
-//              [--eval playout|network] [--prior N]
+//              [--eval playout|network] [--prior N] [--prior-wide C]
 
 #include <array>
 #include <chrono>
@@ -80,6 +80,7 @@ int main(int argc, char** argv) {
     else if (flag == "--eval" && std::string(argv[i + 1]) == "network") defaultSearch().evaluation = LeafEvaluation::network;
     else if (flag == "--eval" && std::string(argv[i + 1]) == "playout") defaultSearch().evaluation = LeafEvaluation::playout;
     else if (flag == "--prior") defaultSearch().priorVisits = std::atoi(argv[i + 1]);
+    else if (flag == "--prior-wide") defaultSearch().priorWide = std::atoi(argv[i + 1]);
     else {
       std::cerr << "unknown option " << flag << '\n';
       return 2;

@@ -171,6 +171,8 @@ void playTurns(std::istream& in, LineInput& input, std::ostream& out, std::ostre
   search.network = settings.network.get();
   search.priorVisits = settings.priorVisits;
   search.priorAt = settings.priorAt;
+  search.priorWide = settings.priorWide;
+  search.priorTemperature = settings.priorTemperature;
   BotGame game;
   for (int turn = 1;; ++turn) {
     reclaimWhileIdle(in, settings);
@@ -209,6 +211,8 @@ std::string botUsage() {
          "mix=SHARE  with the network, the share of leaves it judges; random playouts judge the rest\n"
          "prior=N  gives each child of a node with prior_at=V visits (default 16) N results in the\n"
          "          proportions of the network's verdict on it (default 64; 0: playouts alone)\n"
+         "prior_wide=C  nodes with more than C children get them at 2 visits (default 9; 0: none)\n"
+         "prior_temp=T  the temperature of those proportions: above 1 evens them out (default 1)\n"
          "net=FILE  the network's weights from FILE instead of the built-in ones\n"
          "--timing  writes each turn's time from its first line to the answer on standard error\n";
 }
@@ -250,10 +254,17 @@ std::optional<std::string> configureBot(std::span<const std::string_view> args, 
       }
       continue;
     }
-    if (name == "prior" || name == "prior_at") {
+    if (name == "prior" || name == "prior_at" || name == "prior_wide") {
       if (!isNumber || !(value >= 0.0 && value <= 1e6) || value != std::floor(value))
         return "bad value \"" + std::string(text) + "\" for " + std::string(name) + " (a whole number from 0 to 1000000)";
-      (name == "prior" ? settings.priorVisits : settings.priorAt) = static_cast<std::int32_t>(value);
+      (name == "prior" ? settings.priorVisits : name == "prior_at" ? settings.priorAt : settings.priorWide) =
+          static_cast<std::int32_t>(value);
+      continue;
+    }
+    if (name == "prior_temp") {
+      if (!isNumber || !(value >= 0.1 && value <= 100.0))
+        return "bad value \"" + std::string(text) + "\" for prior_temp (a temperature from 0.1 to 100)";
+      settings.priorTemperature = value;
       continue;
     }
     if (name == "mix") {

@@ -28,6 +28,11 @@ struct BotSettings {
   // on by default, since they play stronger than playouts alone.
   std::int32_t priorVisits = kStrongPriorVisits;
   std::int32_t priorAt = kStrongPriorAt;
+  // Nodes with more children than priorWide get them as soon as they have
+  // children (0: none do).
+  std::int32_t priorWide = kStrongPriorWide;
+  // The temperature of the network's verdict behind the priors.
+  double priorTemperature = 1.0;
   // Weights read from a file (net=FILE); null means the built-in network.
   std::shared_ptr<const nnue::Network> network;
   // Whether the next input has arrived, asked between bits of idle work;
@@ -44,7 +49,9 @@ std::string botUsage();
 // setSearchParameter in order, except eval=playout or eval=network, which
 // chooses the leaf evaluation, mix=SHARE (0 to 1), the share of leaves
 // the network judges, prior=N and prior_at=V, the network's priors (N
-// results for each child of a node with V visits), and net=FILE, a weights
+// results for each child of a node with V visits), prior_wide=C (nodes with
+// more than C children get them at 2 visits; 0: none), prior_temp=T, the
+// temperature of their proportions (0.1 to 100), and net=FILE, a weights
 // file to judge them by (its loader's message when it is refused);
 // "--timing" may stand anywhere. Returns a one-line message (without line
 // end) for the first argument that is wrong; settings and the parameters

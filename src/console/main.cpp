@@ -42,6 +42,7 @@ int main(int argc, char* argv[]) {
   if (network) {
     defaultSearch().priorVisits = kStrongPriorVisits;
     defaultSearch().priorAt = kStrongPriorAt;
+    defaultSearch().priorWide = kStrongPriorWide;
   }
   play();
   return 0;

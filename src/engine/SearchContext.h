@@ -18,9 +18,14 @@ enum class LeafEvaluation {
 };
 
 // The network priors that won matches: 64 results for each child of a node
-// with 16 visits of its own.
+// with 16 visits of its own, or with 2 (as soon as it has children) when the
+// node has more than 9 children, that is when its mover may play anywhere.
 inline constexpr std::int32_t kStrongPriorVisits = 64;
 inline constexpr std::int32_t kStrongPriorAt = 16;
+inline constexpr std::int32_t kStrongPriorWide = 9;
+// The visits at which a node with more than `wide` children gets its
+// priors, and a wide node's count whatever priorAt says.
+inline constexpr std::int32_t kWidePriorAt = 2;
 
 // Results back-propagated in one search: player 1 wins, player 2 wins, ties.
 struct SearchCounters {
@@ -70,6 +75,15 @@ class SearchContext {
   // in the proportions of the network's verdict on it. 0 turns them off.
   std::int32_t priorVisits = 0;
   std::int32_t priorAt = 16;
+  // A node with more children than this gets them at kWidePriorAt visits
+  // instead (when priorAt is higher), so that its first visits already go
+  // where the network points; 0: every node at priorAt. A free choice of
+  // quadrant spreads the first visits thinly, and the node's value to its
+  // parent suffers most there.
+  std::int32_t priorWide = 0;
+  // The temperature of the network's verdict (see
+  // nnue::Evaluation::probabilities): above 1 evens the proportions out.
+  double priorTemperature = 1.0;
 
   Random& playoutRandom() { return playout_ != nullptr ? *playout_ : ::playoutRandom(); }
   // The network evaluation's per-search state, made on first use.

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdlib>
@@ -123,11 +124,21 @@ void givePriors(SearchContext& search, Node* node, const Position& pos) {
     Position after = pos;
     after.play(child->getGlobal(), child->getLocal());
     if (after.winner != 0) continue;
-    const std::array<double, nnue::kOutputs> p = leaf.verdict(after).probabilities();
+    const std::array<double, nnue::kOutputs> p = leaf.verdict(after).probabilities(search.priorTemperature);
     child->incrementVisits(k);
     child->incrementWins(static_cast<std::int32_t>(std::lround(k * p[nnue::kLoss])));
     child->incrementTies(static_cast<std::int32_t>(std::lround(k * p[nnue::kDraw])));
   }
+}
+
+// The own visits at which node, which has its children, gets their priors
+// (see SearchContext): a node's count of children never changes once it has
+// them, so every descent through it agrees on whether it got them.
+std::int32_t priorAtFor(const SearchContext& search, const Node& node) {
+  const std::int32_t at = search.priorAt;
+  if (search.priorWide > 0 && node.getNumChildren() > static_cast<std::size_t>(search.priorWide))
+    return std::min(at, kWidePriorAt);
+  return at;
 }
 
 // One iteration with the given leaf evaluation: the position is carried
@@ -137,20 +148,19 @@ void selectWith(SearchContext& search, Node* root, Position pos, Evaluator& eval
   // A node's own visits leave out the priors it got as a child; they are
   // known from its parent's, level by level (the root's count as its own).
   const std::int32_t prior = search.priorVisits;
-  const std::int32_t at = search.priorAt;
   Node* node = root;
   std::int32_t own = root->getNumVisits();
-  if (prior > 0 && own == at && !root->hasNoChildren()) givePriors(search, root, pos);
+  if (prior > 0 && !root->hasNoChildren() && own == priorAtFor(search, *root)) givePriors(search, root, pos);
   while (!node->hasNoChildren()) {
     Node* next = getChildHighestUCT(search, node);
     if (next == nullptr) break;
-    const bool gotPriors = own >= at;
+    const bool gotPriors = own >= priorAtFor(search, *node);
     node = next;
     const int code = node->getMoveCode();
     pos.play(code / 9, code % 9);
     if (prior > 0) {
       own = node->getNumVisits() - (gotPriors ? prior : 0);
-      if (own == at && !node->hasNoChildren()) givePriors(search, node, pos);
+      if (!node->hasNoChildren() && own == priorAtFor(search, *node)) givePriors(search, node, pos);
     }
   }
   if (pos.winner != 0) {

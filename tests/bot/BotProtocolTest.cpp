@@ -191,10 +191,13 @@ TEST_F(BotProtocolTest, ArgumentsSetTheTimeAndSearchParameters) {
   EXPECT_EQ(configureBot(parameterOnly, defaults), std::nullopt);
   EXPECT_DOUBLE_EQ(defaults.seconds, 0.1);
 
-  const std::vector<std::string_view> mixed = {"eval=network", "mix=0.25", "prior=24", "prior_at=8"};
+  const std::vector<std::string_view> mixed = {"eval=network", "mix=0.25", "prior=24", "prior_at=8", "prior_wide=0",
+                                               "prior_temp=2"};
   EXPECT_EQ(configureBot(mixed, s), std::nullopt);
   EXPECT_EQ(s.priorVisits, 24);
   EXPECT_EQ(s.priorAt, 8);
+  EXPECT_EQ(s.priorWide, 0);
+  EXPECT_DOUBLE_EQ(s.priorTemperature, 2.0);
   EXPECT_EQ(s.evaluation, LeafEvaluation::network);
   EXPECT_DOUBLE_EQ(s.networkShare, 0.25);
   EXPECT_EQ(s.network, nullptr);
@@ -228,6 +231,8 @@ TEST_F(BotProtocolTest, WrongArgumentsAreNamed) {
       {{"mix=half"}, "bad value \"half\" for mix (a share from 0 to 1)"},
       {{"prior=2.5"}, "bad value \"2.5\" for prior (a whole number from 0 to 1000000)"},
       {{"prior_at=-1"}, "bad value \"-1\" for prior_at (a whole number from 0 to 1000000)"},
+      {{"prior_wide=x"}, "bad value \"x\" for prior_wide (a whole number from 0 to 1000000)"},
+      {{"prior_temp=0"}, "bad value \"0\" for prior_temp (a temperature from 0.1 to 100)"},
       {{"net=/nonexistent/weights.nnue"}, "cannot open weights file /nonexistent/weights.nnue"},
   };
   for (const auto& [args, message] : cases) {

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <memory>
 
@@ -173,10 +174,102 @@ TEST(NetworkLeaf, PriorsGiveEachChildItsResultsOnceTheParentHasItsVisits) {
     EXPECT_GE(sum - priors, own - 1);
     EXPECT_LE(sum - priors, own);
     withPriors += priors > 0 ? 1 : 0;
-    for (std::size_t i = 0; i < node->getNumChildren(); ++i) self(self, node->getChild(i), own >= kAt);
+    for (std::size_t i = 0; i < node->getNumChildren(); ++i) self(self, node->getChild(i), own > kAt);
   };
   for (std::size_t i = 0; i < top->getNumChildren(); ++i) check(check, top->getChild(i), true);
   EXPECT_GT(withPriors, 20);
+}
+
+// A node with more children than priorWide gets its priors as soon as it
+// has children (its second visit), not at priorAt: the root of the empty
+// board (81 children) at the third iteration, and below it every node by
+// the rule its own count of children sets.
+TEST(NetworkLeaf, WideNodesGetTheirPriorsAsSoonAsTheyHaveChildren) {
+  NodePool::setMaxSize(NodePool::kDefaultCapacity);
+  constexpr int kAt = 16;
+  constexpr int kPrior = 10;
+  const auto searched = [&](int priorVisits, int iterations) {
+    std::srand(5);
+    Random playouts(5);
+    SearchContext search(5, &playouts);
+    search.priorVisits = priorVisits;
+    search.priorAt = kAt;
+    search.priorWide = 9;
+    auto top = std::make_unique<Node>();
+    for (int i = 0; i < iterations; ++i) select(search, top.get());
+    return top;
+  };
+  const auto childVisits = [&](int priorVisits, int iterations) {
+    const std::unique_ptr<Node> top = searched(priorVisits, iterations);
+    std::int64_t visits = 0;
+    for (std::size_t i = 0; i < top->getNumChildren(); ++i) visits += top->getChild(i)->getNumVisits();
+    return visits;
+  };
+  EXPECT_EQ(childVisits(kPrior, 2), childVisits(0, 2));
+  EXPECT_EQ(childVisits(kPrior, 3) - childVisits(0, 3), 81 * kPrior);
+
+  const std::unique_ptr<Node> top = searched(kPrior, 3000);
+  int wide = 0;
+  int narrow = 0;
+  // A node arriving with priorAt own visits gives the priors and counts one
+  // more, so a node holds them once its own visits pass priorAt.
+  const auto check = [&](const auto& self, const Node* node, bool gotPriors) -> void {
+    const std::int32_t own = node->getNumVisits() - (gotPriors ? kPrior : 0);
+    if (node->hasNoChildren()) return;
+    const auto children = static_cast<std::int64_t>(node->getNumChildren());
+    const std::int32_t at = children > 9 ? kWidePriorAt : kAt;
+    std::int64_t sum = 0;
+    for (std::size_t i = 0; i < node->getNumChildren(); ++i) sum += node->getChild(i)->getNumVisits();
+    const std::int64_t priors = own > at ? kPrior * children : 0;
+    EXPECT_GE(sum - priors, own - 1);
+    EXPECT_LE(sum - priors, own);
+    if (priors > 0) ++(children > 9 ? wide : narrow);
+    for (std::size_t i = 0; i < node->getNumChildren(); ++i) self(self, node->getChild(i), own > at);
+  };
+  // The root counts all its visits as its own.
+  check(check, top.get(), false);
+  EXPECT_GT(narrow, 20);
+  EXPECT_GT(wide, 0);
+}
+
+// The priors' temperature evens out the network's verdict before it becomes
+// results: logits of 2 for a loss and 0 for the others give a loss share of
+// 0.79 as they stand, and e / (e + 2) = 0.576 at a temperature of 2.
+TEST(NetworkLeaf, PriorTemperatureSoftensTheVerdictBehindThePriors) {
+  auto net = std::make_unique<nnue::Network>();
+  net->outputBias[nnue::kLoss] = 2 * nnue::kOutputScale;
+  NodePool::setMaxSize(NodePool::kDefaultCapacity);
+  constexpr int kAt = 4;
+  constexpr int kPrior = 100;
+  struct Sums {
+    std::int64_t wins = 0;
+    std::int64_t ties = 0;
+  };
+  const auto childSums = [&](int priorVisits, double temperature) {
+    std::srand(3);
+    Random playouts(3);
+    SearchContext search(3, &playouts);
+    search.network = net.get();
+    search.priorVisits = priorVisits;
+    search.priorAt = kAt;
+    search.priorTemperature = temperature;
+    auto top = std::make_unique<Node>();
+    for (int i = 0; i <= kAt; ++i) select(search, top.get());
+    Sums sums;
+    for (std::size_t i = 0; i < top->getNumChildren(); ++i) {
+      sums.wins += top->getChild(i)->getNumWins();
+      sums.ties += top->getChild(i)->getNumTies();
+    }
+    return sums;
+  };
+  const Sums without = childSums(0, 1.0);
+  for (const double temperature : {1.0, 2.0}) {
+    const double e = std::exp(2.0 / temperature);
+    const Sums with = childSums(kPrior, temperature);
+    // The last iteration's own result may differ by one.
+    EXPECT_NEAR(static_cast<double>(with.wins - without.wins), 81.0 * std::lround(kPrior * e / (e + 2)), 1.0);
+    EXPECT_NEAR(static_cast<double>(with.ties - without.ties), 81.0 * std::lround(kPrior / (e + 2)), 1.0);
+  }
 }
 
 }  // namespace

@@ -106,6 +106,7 @@ EMSCRIPTEN_KEEPALIVE const char* uttt_state(int ply) {
 EMSCRIPTEN_KEEPALIVE void uttt_set_evaluation(int network) {
   defaultSearch().priorVisits = network == 1 ? kStrongPriorVisits : 0;
   defaultSearch().priorAt = kStrongPriorAt;
+  defaultSearch().priorWide = kStrongPriorWide;
 }
 
 // purpose 0: the computer's move, 1: a hint.

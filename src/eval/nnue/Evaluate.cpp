@@ -11,12 +11,13 @@ std::uint8_t clipped(int v) { return static_cast<std::uint8_t>(std::clamp(v, 0, 
 
 }  // namespace
 
-std::array<double, kOutputs> Evaluation::probabilities() const {
+std::array<double, kOutputs> Evaluation::probabilities(double temperature) const {
   const std::int32_t top = *std::max_element(logits.begin(), logits.end());
+  const double scale = kOutputScale * temperature;
   std::array<double, kOutputs> p{};
   double sum = 0.0;
   for (int i = 0; i < kOutputs; ++i) {
-    p[i] = std::exp(static_cast<double>(logits[i] - top) / kOutputScale);
+    p[i] = std::exp(static_cast<double>(logits[i] - top) / scale);
     sum += p[i];
   }
   for (double& v : p) v /= sum;

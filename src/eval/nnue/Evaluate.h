@@ -15,7 +15,9 @@ struct Evaluation {
   std::array<std::int32_t, kOutputs> logits{};
 
   // Win, draw and loss probabilities (softmax of the logits), summing to 1.
-  std::array<double, kOutputs> probabilities() const;
+  // A temperature above 1 divides the logits first, which evens the three
+  // out; expects a temperature above 0.
+  std::array<double, kOutputs> probabilities(double temperature = 1.0) const;
   // The expected score for the side to move when a draw is worth drawValue.
   double score(double drawValue) const;
 };
