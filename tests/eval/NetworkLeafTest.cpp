@@ -18,6 +18,19 @@ namespace {
 using nnue::testing::randomGame;
 using nnue::testing::randomNetwork;
 
+// A search of the empty board by that many iterations, every random source
+// seeded with seed, after setUp(context) chose its knobs.
+template <class SetUp>
+std::unique_ptr<Node> seededSearch(unsigned seed, int iterations, SetUp setUp) {
+  std::srand(seed);
+  Random playouts(seed);
+  SearchContext search(seed, &playouts);
+  setUp(search);
+  auto top = std::make_unique<Node>();
+  for (int i = 0; i < iterations; ++i) select(search, top.get());
+  return top;
+}
+
 TEST(NetworkLeaf, VerdictFromTheRootEqualsAFreshSumAtTheLeaf) {
   const auto net = randomNetwork(3);
   NetworkLeaf leaf(*net);
@@ -126,17 +139,12 @@ TEST(NetworkLeaf, PriorsGiveEachChildItsResultsOnceTheParentHasItsVisits) {
     std::int64_t visits = 0;
     std::int64_t wins = 0;
   };
-  // A seeded search of the initial position by that many iterations.
   const auto searched = [&](unsigned seed, int priorVisits, int iterations) {
-    std::srand(seed);
-    Random playouts(seed);
-    SearchContext search(seed, &playouts);
-    search.network = losing.get();
-    search.priorVisits = priorVisits;
-    search.priorAt = kAt;
-    auto top = std::make_unique<Node>();
-    for (int i = 0; i < iterations; ++i) select(search, top.get());
-    return top;
+    return seededSearch(seed, iterations, [&](SearchContext& search) {
+      search.network = losing.get();
+      search.priorVisits = priorVisits;
+      search.priorAt = kAt;
+    });
   };
   const auto childSums = [&](int priorVisits, int iterations) {
     const std::unique_ptr<Node> top = searched(8, priorVisits, iterations);
@@ -189,15 +197,11 @@ TEST(NetworkLeaf, WideNodesGetTheirPriorsAsSoonAsTheyHaveChildren) {
   constexpr int kAt = 16;
   constexpr int kPrior = 10;
   const auto searched = [&](int priorVisits, int iterations) {
-    std::srand(5);
-    Random playouts(5);
-    SearchContext search(5, &playouts);
-    search.priorVisits = priorVisits;
-    search.priorAt = kAt;
-    search.priorWide = 9;
-    auto top = std::make_unique<Node>();
-    for (int i = 0; i < iterations; ++i) select(search, top.get());
-    return top;
+    return seededSearch(5, iterations, [&](SearchContext& search) {
+      search.priorVisits = priorVisits;
+      search.priorAt = kAt;
+      search.priorWide = 9;
+    });
   };
   const auto childVisits = [&](int priorVisits, int iterations) {
     const std::unique_ptr<Node> top = searched(priorVisits, iterations);
@@ -246,15 +250,12 @@ TEST(NetworkLeaf, PriorTemperatureSoftensTheVerdictBehindThePriors) {
     std::int64_t ties = 0;
   };
   const auto childSums = [&](int priorVisits, double temperature) {
-    std::srand(3);
-    Random playouts(3);
-    SearchContext search(3, &playouts);
-    search.network = net.get();
-    search.priorVisits = priorVisits;
-    search.priorAt = kAt;
-    search.priorTemperature = temperature;
-    auto top = std::make_unique<Node>();
-    for (int i = 0; i <= kAt; ++i) select(search, top.get());
+    const std::unique_ptr<Node> top = seededSearch(3, kAt + 1, [&](SearchContext& search) {
+      search.network = net.get();
+      search.priorVisits = priorVisits;
+      search.priorAt = kAt;
+      search.priorTemperature = temperature;
+    });
     Sums sums;
     for (std::size_t i = 0; i < top->getNumChildren(); ++i) {
       sums.wins += top->getChild(i)->getNumWins();
