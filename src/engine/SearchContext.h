@@ -23,8 +23,8 @@ enum class LeafEvaluation {
 inline constexpr std::int32_t kStrongPriorVisits = 64;
 inline constexpr std::int32_t kStrongPriorAt = 16;
 inline constexpr std::int32_t kStrongPriorWide = 9;
-// The visits at which a node with more than `wide` children gets its
-// priors, and a wide node's count whatever priorAt says.
+// The own visits at which a node with more children than priorWide gets its
+// priors (unless priorAt is lower): the first visit after it has children.
 inline constexpr std::int32_t kWidePriorAt = 2;
 
 // Results back-propagated in one search: player 1 wins, player 2 wins, ties.

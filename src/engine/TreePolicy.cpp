@@ -154,7 +154,7 @@ void selectWith(SearchContext& search, Node* root, Position pos, Evaluator& eval
   while (!node->hasNoChildren()) {
     Node* next = getChildHighestUCT(search, node);
     if (next == nullptr) break;
-    const bool gotPriors = own >= priorAtFor(search, *node);
+    const bool gotPriors = prior > 0 && own >= priorAtFor(search, *node);
     node = next;
     const int code = node->getMoveCode();
     pos.play(code / 9, code % 9);
