@@ -34,9 +34,25 @@ void runSelects(benchmark::State& state, int openingMoves) {
 void BM_SelectInitial(benchmark::State& state) { runSelects(state, 0); }
 void BM_SelectMidGame(benchmark::State& state) { runSelects(state, bench::kMidGameMoves); }
 
+// The same with the network's priors as the bot plays them: their cost is
+// the verdicts on every child of each node that reaches its threshold.
+void withPriors(benchmark::State& state, int openingMoves) {
+  SearchContext& search = defaultSearch();
+  search.priorVisits = kStrongPriorVisits;
+  search.priorAt = kStrongPriorAt;
+  search.priorWide = kStrongPriorWide;
+  runSelects(state, openingMoves);
+  search.priorVisits = 0;
+  search.priorWide = 0;
+}
+void BM_SelectInitialWithPriors(benchmark::State& state) { withPriors(state, 0); }
+void BM_SelectMidGameWithPriors(benchmark::State& state) { withPriors(state, bench::kMidGameMoves); }
+
 }  // namespace
 
 // 2^16 selects make a tree of the size a tenth of a second's search grows;
 // 2^20 one like a few seconds' search, where cache misses weigh more.
 BENCHMARK(BM_SelectInitial)->Arg(1 << 16)->Arg(1 << 20)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK(BM_SelectMidGame)->Arg(1 << 16)->Arg(1 << 20)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(BM_SelectInitialWithPriors)->Arg(1 << 16)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(BM_SelectMidGameWithPriors)->Arg(1 << 16)->Unit(benchmark::kMillisecond)->MinTime(2.0);

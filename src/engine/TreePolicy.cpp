@@ -118,13 +118,14 @@ void proveWin(const Node* searchRoot, Node* node) {
 void givePriors(SearchContext& search, Node* node, const Position& pos) {
   NetworkLeaf& leaf = search.networkLeaf();
   const std::int32_t k = search.priorVisits;
+  leaf.beginChildren(pos);
   for (std::size_t i = 0; i < node->getNumChildren(); ++i) {
     Node* child = node->getChild(i);
     if (child == nullptr || child->getProof() != uct::Proof::none) continue;
     Position after = pos;
     after.play(child->getGlobal(), child->getLocal());
     if (after.winner != 0) continue;
-    const std::array<double, nnue::kOutputs> p = leaf.verdict(after).probabilities(search.priorTemperature);
+    const std::array<double, nnue::kOutputs> p = leaf.childVerdict(after).probabilities(search.priorTemperature);
     child->incrementVisits(k);
     child->incrementWins(static_cast<std::int32_t>(std::lround(k * p[nnue::kLoss])));
     child->incrementTies(static_cast<std::int32_t>(std::lround(k * p[nnue::kDraw])));

@@ -22,6 +22,16 @@ nnue::Evaluation NetworkLeaf::verdict(const Position& leaf) {
   return nnue::evaluate(net_, leaf_, leaf.playerToMove());
 }
 
+void NetworkLeaf::beginChildren(const Position& node) {
+  root_.updateInto(node_, net_, rootPosition_, node);
+  nodePosition_ = node;
+}
+
+nnue::Evaluation NetworkLeaf::childVerdict(const Position& child) {
+  node_.updateInto(leaf_, net_, nodePosition_, child);
+  return nnue::evaluate(net_, leaf_, child.playerToMove());
+}
+
 int NetworkLeaf::evaluate(const Position& leaf, Random& rng) {
   const int toMove = leaf.playerToMove();
   const std::array<double, nnue::kOutputs> p = verdict(leaf).probabilities();

@@ -33,10 +33,20 @@ class NetworkLeaf {
   // logits as an accumulator summed afresh for leaf gives.
   nnue::Evaluation verdict(const Position& leaf);
 
+  // Readies verdicts on the children of node, a position below the root of
+  // the last begin: node's accumulator is worked out once, so each child's
+  // is a single move away instead of the whole way down from the root.
+  void beginChildren(const Position& node);
+  // The verdict on child, a position one move after the last beginChildren's
+  // node; the same logits as verdict(child).
+  nnue::Evaluation childVerdict(const Position& child);
+
  private:
   const nnue::Network& net_;
   nnue::Accumulator root_;
   nnue::Accumulator leaf_;
+  nnue::Accumulator node_;
   Position rootPosition_;
+  Position nodePosition_;
   bool hasRoot_ = false;
 };

@@ -50,6 +50,30 @@ TEST(NetworkLeaf, VerdictFromTheRootEqualsAFreshSumAtTheLeaf) {
   }
 }
 
+TEST(NetworkLeaf, ChildVerdictsOneMoveFromTheirNodeEqualVerdictsFromTheRoot) {
+  const auto net = randomNetwork(4);
+  NetworkLeaf leaf(*net);
+  for (unsigned seed = 1; seed <= 4; ++seed) {
+    const std::vector<Position> game = randomGame(seed);
+    for (std::size_t r = 0; r + 1 < game.size(); r += 9) {
+      leaf.begin(game[r]);
+      // Nodes from the root itself down; every legal child of each.
+      for (std::size_t n = r; n < game.size(); n += 3) {
+        if (game[n].winner != 0) continue;
+        leaf.beginChildren(game[n]);
+        for (int m = 0; m < 81; ++m) {
+          if (!game[n].isLegal(m / 9, m % 9)) continue;
+          Position child = game[n];
+          child.play(m / 9, m % 9);
+          if (child.winner != 0) continue;
+          EXPECT_EQ(leaf.childVerdict(child).logits, leaf.verdict(child).logits)
+              << "seed " << seed << " root " << r << " node " << n << " move " << m;
+        }
+      }
+    }
+  }
+}
+
 TEST(NetworkLeaf, SampledResultsFollowTheVerdict) {
   const auto net = randomNetwork(5);
   NetworkLeaf leaf(*net);
