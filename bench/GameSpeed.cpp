@@ -8,7 +8,10 @@
 // with their ratio. One core is used at a time: run nothing else meanwhile.
 //
 //   game_speed [--seconds T] [--games N] [--seed S] [--reference PATH|none]
-//              [--eval playout|network] [--prior N] [--prior-wide C]
+//              [--eval playout|network] [--prior N] [--prior-at V] [--prior-wide C]
+//
+// --prior-at defaults to the bot's threshold, so --prior 64 --prior-wide 9
+// measures the search as the bot plays it.
 
 #include <array>
 #include <chrono>
@@ -71,6 +74,7 @@ int main(int argc, char** argv) {
   int games = 4;
   unsigned seed = 1;
   std::string reference = UTTT_REFMCTS;
+  defaultSearch().priorAt = kStrongPriorAt;
   for (int i = 1; i + 1 < argc; i += 2) {
     const std::string flag = argv[i];
     if (flag == "--seconds") seconds = std::atof(argv[i + 1]);
@@ -80,6 +84,7 @@ int main(int argc, char** argv) {
     else if (flag == "--eval" && std::string(argv[i + 1]) == "network") defaultSearch().evaluation = LeafEvaluation::network;
     else if (flag == "--eval" && std::string(argv[i + 1]) == "playout") defaultSearch().evaluation = LeafEvaluation::playout;
     else if (flag == "--prior") defaultSearch().priorVisits = std::atoi(argv[i + 1]);
+    else if (flag == "--prior-at") defaultSearch().priorAt = std::atoi(argv[i + 1]);
     else if (flag == "--prior-wide") defaultSearch().priorWide = std::atoi(argv[i + 1]);
     else {
       std::cerr << "unknown option " << flag << '\n';

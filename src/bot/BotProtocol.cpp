@@ -209,7 +209,7 @@ std::string botUsage() {
          "\n"
          "eval=playout|network  judges leaves by random playouts (default) or by the value network\n"
          "mix=SHARE  with the network, the share of leaves it judges; random playouts judge the rest\n"
-         "prior=N  gives each child of a node with prior_at=V visits (default 16) N results in the\n"
+         "prior=N  gives each child of a node with prior_at=V visits (default 4) N results in the\n"
          "          proportions of the network's verdict on it (default 64; 0: playouts alone)\n"
          "prior_wide=C  nodes with more than C children get them at 2 visits (default 9; 0: none)\n"
          "prior_temp=T  the temperature of those proportions: above 1 evens them out (default 1)\n"

@@ -18,10 +18,10 @@ enum class LeafEvaluation {
 };
 
 // The network priors that won matches: 64 results for each child of a node
-// with 16 visits of its own, or with 2 (as soon as it has children) when the
+// with 4 visits of its own, or with 2 (as soon as it has children) when the
 // node has more than 9 children, that is when its mover may play anywhere.
 inline constexpr std::int32_t kStrongPriorVisits = 64;
-inline constexpr std::int32_t kStrongPriorAt = 16;
+inline constexpr std::int32_t kStrongPriorAt = 4;
 inline constexpr std::int32_t kStrongPriorWide = 9;
 // The own visits at which a node with more children than priorWide gets its
 // priors (unless priorAt is lower): the first visit after it has children.

@@ -36,8 +36,9 @@ struct GeneratorOptions {
   // Leaf evaluation of the engine that plays (the network's games make the
   // next generation's data).
   bool networkEngine = false;
-  // Network priors of the engine that plays (0: none), given at the visit
-  // count the bot uses. Their results count in the kept statistics, so a
+  // Network priors of the engine that plays (0: none), given at 16 own
+  // visits of a node, the bot's count when the shipped network's data was
+  // made. Their results count in the kept statistics, so a
   // sample's value leans a little towards the network that made it.
   std::int32_t priorVisits = 0;
   // The network of the engine that plays; the built-in one when null.
