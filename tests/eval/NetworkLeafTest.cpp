@@ -31,6 +31,22 @@ std::unique_ptr<Node> seededSearch(unsigned seed, int iterations, SetUp setUp) {
   return top;
 }
 
+// The visits, wins and ties of a node's children, summed.
+struct ChildTotals {
+  std::int64_t visits = 0;
+  std::int64_t wins = 0;
+  std::int64_t ties = 0;
+};
+ChildTotals childTotals(const Node& node) {
+  ChildTotals t;
+  for (std::size_t i = 0; i < node.getNumChildren(); ++i) {
+    t.visits += node.getChild(i)->getNumVisits();
+    t.wins += node.getChild(i)->getNumWins();
+    t.ties += node.getChild(i)->getNumTies();
+  }
+  return t;
+}
+
 TEST(NetworkLeaf, VerdictFromTheRootEqualsAFreshSumAtTheLeaf) {
   const auto net = randomNetwork(3);
   NetworkLeaf leaf(*net);
@@ -159,10 +175,6 @@ TEST(NetworkLeaf, PriorsGiveEachChildItsResultsOnceTheParentHasItsVisits) {
   NodePool::setMaxSize(NodePool::kDefaultCapacity);
   constexpr int kAt = 6;
   constexpr int kPrior = 10;
-  struct Sums {
-    std::int64_t visits = 0;
-    std::int64_t wins = 0;
-  };
   const auto searched = [&](unsigned seed, int priorVisits, int iterations) {
     return seededSearch(seed, iterations, [&](SearchContext& search) {
       search.network = losing.get();
@@ -171,18 +183,12 @@ TEST(NetworkLeaf, PriorsGiveEachChildItsResultsOnceTheParentHasItsVisits) {
     });
   };
   const auto childSums = [&](int priorVisits, int iterations) {
-    const std::unique_ptr<Node> top = searched(8, priorVisits, iterations);
-    Sums sums;
-    for (std::size_t i = 0; i < top->getNumChildren(); ++i) {
-      sums.visits += top->getChild(i)->getNumVisits();
-      sums.wins += top->getChild(i)->getNumWins();
-    }
-    return sums;
+    return childTotals(*searched(8, priorVisits, iterations));
   };
   EXPECT_EQ(childSums(kPrior, kAt).visits, childSums(0, kAt).visits);
   EXPECT_EQ(childSums(kPrior, kAt).wins, childSums(0, kAt).wins);
-  const Sums with = childSums(kPrior, kAt + 1);
-  const Sums without = childSums(0, kAt + 1);
+  const ChildTotals with = childSums(kPrior, kAt + 1);
+  const ChildTotals without = childSums(0, kAt + 1);
   EXPECT_EQ(with.visits - without.visits, 81 * kPrior);
   // The last iteration's own result may differ by one.
   EXPECT_NEAR(static_cast<double>(with.wins - without.wins), 81.0 * kPrior, 1.0);
@@ -228,10 +234,7 @@ TEST(NetworkLeaf, WideNodesGetTheirPriorsAsSoonAsTheyHaveChildren) {
     });
   };
   const auto childVisits = [&](int priorVisits, int iterations) {
-    const std::unique_ptr<Node> top = searched(priorVisits, iterations);
-    std::int64_t visits = 0;
-    for (std::size_t i = 0; i < top->getNumChildren(); ++i) visits += top->getChild(i)->getNumVisits();
-    return visits;
+    return childTotals(*searched(priorVisits, iterations)).visits;
   };
   EXPECT_EQ(childVisits(kPrior, 2), childVisits(0, 2));
   EXPECT_EQ(childVisits(kPrior, 3) - childVisits(0, 3), 81 * kPrior);
@@ -269,28 +272,18 @@ TEST(NetworkLeaf, PriorTemperatureSoftensTheVerdictBehindThePriors) {
   NodePool::setMaxSize(NodePool::kDefaultCapacity);
   constexpr int kAt = 4;
   constexpr int kPrior = 100;
-  struct Sums {
-    std::int64_t wins = 0;
-    std::int64_t ties = 0;
-  };
   const auto childSums = [&](int priorVisits, double temperature) {
-    const std::unique_ptr<Node> top = seededSearch(3, kAt + 1, [&](SearchContext& search) {
+    return childTotals(*seededSearch(3, kAt + 1, [&](SearchContext& search) {
       search.network = net.get();
       search.priorVisits = priorVisits;
       search.priorAt = kAt;
       search.priorTemperature = temperature;
-    });
-    Sums sums;
-    for (std::size_t i = 0; i < top->getNumChildren(); ++i) {
-      sums.wins += top->getChild(i)->getNumWins();
-      sums.ties += top->getChild(i)->getNumTies();
-    }
-    return sums;
+    }));
   };
-  const Sums without = childSums(0, 1.0);
+  const ChildTotals without = childSums(0, 1.0);
   for (const double temperature : {1.0, 2.0}) {
     const double e = std::exp(2.0 / temperature);
-    const Sums with = childSums(kPrior, temperature);
+    const ChildTotals with = childSums(kPrior, temperature);
     // The last iteration's own result may differ by one.
     EXPECT_NEAR(static_cast<double>(with.wins - without.wins), 81.0 * std::lround(kPrior * e / (e + 2)), 1.0);
     EXPECT_NEAR(static_cast<double>(with.ties - without.ties), 81.0 * std::lround(kPrior / (e + 2)), 1.0);
