@@ -151,17 +151,20 @@ void selectWith(SearchContext& search, Node* root, Position pos, Evaluator& eval
   const std::int32_t prior = search.priorVisits;
   Node* node = root;
   std::int32_t own = root->getNumVisits();
-  if (prior > 0 && !root->hasNoChildren() && own == priorAtFor(search, *root)) givePriors(search, root, pos);
+  // The current node's threshold, asked once per level.
+  std::int32_t at = prior > 0 ? priorAtFor(search, *root) : 0;
+  if (prior > 0 && !root->hasNoChildren() && own == at) givePriors(search, root, pos);
   while (!node->hasNoChildren()) {
     Node* next = getChildHighestUCT(search, node);
     if (next == nullptr) break;
-    const bool gotPriors = prior > 0 && own >= priorAtFor(search, *node);
+    const bool gotPriors = prior > 0 && own >= at;
     node = next;
     const int code = node->getMoveCode();
     pos.play(code / 9, code % 9);
     if (prior > 0) {
       own = node->getNumVisits() - (gotPriors ? prior : 0);
-      if (!node->hasNoChildren() && own == priorAtFor(search, *node)) givePriors(search, node, pos);
+      at = priorAtFor(search, *node);
+      if (!node->hasNoChildren() && own == at) givePriors(search, node, pos);
     }
   }
   if (pos.winner != 0) {

@@ -17,20 +17,20 @@ void NetworkLeaf::begin(const Position& root) {
   }
 }
 
-nnue::Evaluation NetworkLeaf::verdict(const Position& leaf) {
-  root_.updateInto(leaf_, net_, rootPosition_, leaf);
+nnue::Evaluation NetworkLeaf::verdictFrom(const nnue::Accumulator& from, const Position& fromPosition,
+                                          const Position& leaf) {
+  from.updateInto(leaf_, net_, fromPosition, leaf);
   return nnue::evaluate(net_, leaf_, leaf.playerToMove());
 }
+
+nnue::Evaluation NetworkLeaf::verdict(const Position& leaf) { return verdictFrom(root_, rootPosition_, leaf); }
 
 void NetworkLeaf::beginChildren(const Position& node) {
   root_.updateInto(node_, net_, rootPosition_, node);
   nodePosition_ = node;
 }
 
-nnue::Evaluation NetworkLeaf::childVerdict(const Position& child) {
-  node_.updateInto(leaf_, net_, nodePosition_, child);
-  return nnue::evaluate(net_, leaf_, child.playerToMove());
-}
+nnue::Evaluation NetworkLeaf::childVerdict(const Position& child) { return verdictFrom(node_, nodePosition_, child); }
 
 int NetworkLeaf::evaluate(const Position& leaf, Random& rng) {
   const int toMove = leaf.playerToMove();

@@ -42,6 +42,9 @@ class NetworkLeaf {
   nnue::Evaluation childVerdict(const Position& child);
 
  private:
+  // The verdict on leaf, its accumulator made from from's, that of fromPosition.
+  nnue::Evaluation verdictFrom(const nnue::Accumulator& from, const Position& fromPosition, const Position& leaf);
+
   const nnue::Network& net_;
   nnue::Accumulator root_;
   nnue::Accumulator leaf_;
