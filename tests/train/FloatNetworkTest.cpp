@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <memory>
 
 #include "NetworkFixtures.h"
+#include "WeightsFile.h"
 
 namespace {
 
@@ -49,6 +51,19 @@ TEST(FloatNetwork, QuantisedNetworkKeepsTheWeightsWithinTheirRanges) {
     for (std::int8_t w : row) ASSERT_GE(w, -127);
   for (const auto& row : net->hiddenWeights)
     for (std::int16_t w : row) ASSERT_LE(std::abs(w) * nnue::features::kMaxActive, 32767);
+}
+
+// Training goes on from a shipped file: its weights back in floating point
+// must quantise to the same file, and score positions as the file does.
+TEST(FloatNetwork, QuantisedNetworkComesBackUnchanged) {
+  FloatNetwork model(5);
+  const auto net = std::make_unique<nnue::Network>(model.toNetwork());
+  const FloatNetwork back = FloatNetwork::fromNetwork(*net);
+  const auto again = std::make_unique<nnue::Network>(back.toNetwork());
+  EXPECT_EQ(nnue::saveNetwork(*again), nnue::saveNetwork(*net));
+  const std::array<float, 3> target = {0.5f, 0.2f, 0.3f};
+  for (const Position& pos : nnue::testing::randomGame(9))
+    EXPECT_NEAR(back.loss(pos, target, nullptr), model.loss(pos, target, nullptr), 0.05);
 }
 
 }  // namespace

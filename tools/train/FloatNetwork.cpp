@@ -155,3 +155,23 @@ Network FloatNetwork::toNetwork() const {
   }
   return net;
 }
+
+FloatNetwork FloatNetwork::fromNetwork(const Network& net) {
+  FloatNetwork model(0);
+  float* w = model.weights.data();
+  const float a = kActivationMax;
+  for (int i = 0; i < kHidden; ++i) w[kHiddenBias + i] = static_cast<float>(net.hiddenBias[i]) / a;
+  for (int f = 0; f < kInputs; ++f)
+    for (int i = 0; i < kHidden; ++i) w[kHiddenWeights + f * kHidden + i] = static_cast<float>(net.hiddenWeights[f][i]) / a;
+  for (int j = 0; j < kLayer2; ++j) {
+    w[kLayer2Bias + j] = static_cast<float>(net.layer2Bias[j]) / kOutputScale;
+    for (int i = 0; i < kConcat; ++i)
+      w[kLayer2Weights + j * kConcat + i] = static_cast<float>(net.layer2Weights[j][i]) / kWeightScale;
+  }
+  for (int k = 0; k < kOutputs; ++k) {
+    w[kOutputBias + k] = static_cast<float>(net.outputBias[k]) / kOutputScale;
+    for (int j = 0; j < kLayer2; ++j)
+      w[kOutputWeights + k * kLayer2 + j] = static_cast<float>(net.outputWeights[k][j]) / kWeightScale;
+  }
+  return model;
+}

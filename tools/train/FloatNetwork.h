@@ -37,4 +37,9 @@ class FloatNetwork {
 
   // The quantised network (see Network.h for the scales).
   nnue::Network toNetwork() const;
+
+  // A quantised network back in floating point, each weight its integer over
+  // its scale, so that toNetwork gives net again: training can go on from a
+  // shipped generation instead of from seeded weights.
+  static FloatNetwork fromNetwork(const nnue::Network& net);
 };

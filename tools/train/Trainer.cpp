@@ -79,7 +79,7 @@ FloatNetwork train(const std::vector<Sample>& samples, const TrainOptions& optio
   if (trainCount == 0) throw std::invalid_argument("no training samples");
   const int threads = std::max(1, options.threads);
 
-  FloatNetwork model(options.seed);
+  FloatNetwork model = options.start != nullptr ? *options.start : FloatNetwork(options.seed);
   Adam adam(model.weights.size(), options.learningRate, options.weightDecay);
   FloatNetwork best = model;
   double bestLoss = std::numeric_limits<double>::infinity();

@@ -22,6 +22,9 @@ struct TrainOptions {
   // Decoupled weight decay: each step shrinks every weight by this share
   // of the step size, which keeps the network from memorising games.
   double weightDecay = 0.0;
+  // When set, training starts from this network (not owned) instead of
+  // from weights drawn from the seed; the seed still orders the samples.
+  const FloatNetwork* start = nullptr;
 };
 
 // What one epoch reached: the mean training loss during it, the held-out

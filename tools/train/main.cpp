@@ -1,8 +1,8 @@
 // uttt_train: trains the value network on data files from uttt_datagen and
 // writes the quantised weights file.
 //
-//   uttt_train --data FILE [--data FILE ...] --out NET [--epochs N] [--batch N]
-//              [--lr RATE] [--result-weight W] [--weight-decay D]
+//   uttt_train --data FILE [--data FILE ...] --out NET [--init NET] [--epochs N]
+//              [--batch N] [--lr RATE] [--result-weight W] [--weight-decay D]
 //              [--validation SHARE] [--threads N] [--seed S]
 //
 // One line per epoch on standard error: the training loss, the held-out
@@ -26,13 +26,14 @@ namespace {
 struct Options {
   std::vector<std::string> data;
   std::string out;
+  std::string init;
   TrainOptions train;
 };
 
 [[noreturn]] void usage(const std::string& problem) {
   std::fprintf(stderr,
                "uttt_train: %s\n"
-               "usage: uttt_train --data FILE [--data FILE ...] --out NET [--epochs N] [--batch N]"
+               "usage: uttt_train --data FILE [--data FILE ...] --out NET [--init NET] [--epochs N] [--batch N]"
                " [--lr RATE] [--result-weight W] [--weight-decay D] [--validation SHARE] [--threads N]"
                " [--seed S]\n",
                problem.c_str());
@@ -55,6 +56,7 @@ Options parse(int argc, char* argv[]) {
     const char* value = argv[++i];
     if (flag == "--data") o.data.push_back(value);
     else if (flag == "--out") o.out = value;
+    else if (flag == "--init") o.init = value;
     else if (flag == "--epochs") o.train.epochs = static_cast<int>(real(value, 1, 10000, flag));
     else if (flag == "--batch") o.train.batch = static_cast<int>(real(value, 1, 1 << 20, flag));
     else if (flag == "--lr") o.train.learningRate = real(value, 1e-7, 1.0, flag);
@@ -74,13 +76,21 @@ Options parse(int argc, char* argv[]) {
 int main(int argc, char* argv[]) {
   const Options o = parse(argc, argv);
   try {
+    // Loaded before the data, so that a bad file is refused at once.
+    std::unique_ptr<FloatNetwork> start;
+    if (!o.init.empty()) {
+      const std::unique_ptr<nnue::Network> net = nnue::loadNetworkFile(o.init);
+      start = std::make_unique<FloatNetwork>(FloatNetwork::fromNetwork(*net));
+    }
+    TrainOptions options = o.train;
+    options.start = start.get();
     std::vector<Sample> samples;
     for (const std::string& path : o.data) {
       const std::vector<Sample> part = trainingdata::load(path);
       samples.insert(samples.end(), part.begin(), part.end());
     }
     std::fprintf(stderr, "uttt_train: %zu positions, %d epochs\n", samples.size(), o.train.epochs);
-    const FloatNetwork model = train(samples, o.train, [](const EpochReport& r) {
+    const FloatNetwork model = train(samples, options, [](const EpochReport& r) {
       std::fprintf(stderr, "epoch %3d  train %.4f  held-out %.4f  quantised %.4f  %.1f s\n", r.epoch,
                    r.trainLoss, r.validationLoss, r.quantisedLoss, r.seconds);
     });
