@@ -54,6 +54,26 @@ TEST(Pipeline, SelfPlayDataTrainsANetworkThatLoads) {
   EXPECT_NO_THROW(nnue::loadNetwork(bytes.data(), bytes.size()));
 }
 
+// Going on from a network that training only spoils (a step far too long)
+// gives the network back as it was, reported as epoch 0.
+TEST(Pipeline, TrainingOnKeepsTheStartWhenNoEpochBeatsIt) {
+  const std::vector<Sample> samples = generate(6, 3000, 0, 6, 1);
+  TrainOptions options;
+  options.epochs = 2;
+  options.validationShare = 0.1;
+  const FloatNetwork first = train(samples, options);
+
+  options.start = &first;
+  options.learningRate = 1.0;
+  options.epochs = 1;
+  std::vector<EpochReport> reports;
+  const FloatNetwork again = train(samples, options, [&](const EpochReport& r) { reports.push_back(r); });
+  ASSERT_EQ(reports.size(), 2u);
+  EXPECT_EQ(reports[0].epoch, 0);
+  EXPECT_GT(reports[1].validationLoss, reports[0].validationLoss);
+  EXPECT_EQ(again.weights, first.weights);
+}
+
 TEST(Pipeline, TheSameSeedGivesTheSameGamesWhateverTheSplit) {
   const std::vector<Sample> whole = generate(9, 2000, 0, 2, 1);
   const std::vector<Sample> odd = generate(9, 2000, 1, 2, 2);

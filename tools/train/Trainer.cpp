@@ -89,6 +89,19 @@ FloatNetwork train(const std::vector<Sample>& samples, const TrainOptions& optio
   std::vector<std::vector<float>> gradients(threads, std::vector<float>(model.weights.size()));
   std::vector<double> losses(threads);
 
+  // Going on from a network: it is the one to beat, reported as epoch 0, so
+  // that training that only makes it worse gives it back unchanged.
+  if (options.start != nullptr && held > 0) {
+    const auto start = std::chrono::steady_clock::now();
+    EpochReport report;
+    report.trainLoss = std::numeric_limits<double>::quiet_NaN();
+    report.validationLoss = bestLoss = validationLoss(model, samples, trainCount, options.resultWeight);
+    const auto net = std::make_unique<nnue::Network>(model.toNetwork());
+    report.quantisedLoss = quantisedLoss(*net, samples, trainCount, options.resultWeight);
+    report.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    if (onEpoch) onEpoch(report);
+  }
+
   for (int epoch = 1; epoch <= options.epochs; ++epoch) {
     const auto start = std::chrono::steady_clock::now();
     std::shuffle(order.begin(), order.end(), shuffle);

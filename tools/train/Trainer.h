@@ -46,6 +46,8 @@ std::array<float, 3> target(const Sample& sample, double resultWeight);
 // threads share out. Returns the network of the epoch with the lowest
 // held-out loss (the last epoch's without held-out samples): positions of one
 // game look alike, so a network soon learns the training games by heart.
+// Training from options.start with held-out samples reports the start as
+// epoch 0 (its training loss NaN), and returns it unless an epoch beats it.
 // The same samples and options give the same network whatever the
 // machine's speed. Calls onEpoch after each epoch. Expects at least one
 // training sample.

@@ -91,8 +91,13 @@ int main(int argc, char* argv[]) {
     }
     std::fprintf(stderr, "uttt_train: %zu positions, %d epochs\n", samples.size(), o.train.epochs);
     const FloatNetwork model = train(samples, options, [](const EpochReport& r) {
-      std::fprintf(stderr, "epoch %3d  train %.4f  held-out %.4f  quantised %.4f  %.1f s\n", r.epoch,
-                   r.trainLoss, r.validationLoss, r.quantisedLoss, r.seconds);
+      // Epoch 0 is the network training starts from: it has no training loss.
+      if (r.epoch == 0)
+        std::fprintf(stderr, "epoch   0  start         held-out %.4f  quantised %.4f  %.1f s\n", r.validationLoss,
+                     r.quantisedLoss, r.seconds);
+      else
+        std::fprintf(stderr, "epoch %3d  train %.4f  held-out %.4f  quantised %.4f  %.1f s\n", r.epoch,
+                     r.trainLoss, r.validationLoss, r.quantisedLoss, r.seconds);
     });
     const auto net = std::make_unique<nnue::Network>(model.toNetwork());
     const std::vector<std::uint8_t> bytes = nnue::saveNetwork(*net);
