@@ -61,6 +61,15 @@ double quantisedLoss(const nnue::Network& net, const std::vector<Sample>& sample
   return sum / static_cast<double>(samples.size() - begin);
 }
 
+// Fills report's held-out losses, in floating point and quantised, for
+// model on the samples from begin on.
+void scoreHeldOut(const FloatNetwork& model, const std::vector<Sample>& samples, std::size_t begin,
+                  double resultWeight, EpochReport& report) {
+  report.validationLoss = validationLoss(model, samples, begin, resultWeight);
+  const auto net = std::make_unique<nnue::Network>(model.toNetwork());
+  report.quantisedLoss = quantisedLoss(*net, samples, begin, resultWeight);
+}
+
 }  // namespace
 
 std::array<float, 3> target(const Sample& sample, double resultWeight) {
@@ -95,9 +104,8 @@ FloatNetwork train(const std::vector<Sample>& samples, const TrainOptions& optio
     const auto start = std::chrono::steady_clock::now();
     EpochReport report;
     report.trainLoss = std::numeric_limits<double>::quiet_NaN();
-    report.validationLoss = bestLoss = validationLoss(model, samples, trainCount, options.resultWeight);
-    const auto net = std::make_unique<nnue::Network>(model.toNetwork());
-    report.quantisedLoss = quantisedLoss(*net, samples, trainCount, options.resultWeight);
+    scoreHeldOut(model, samples, trainCount, options.resultWeight, report);
+    bestLoss = report.validationLoss;
     report.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     if (onEpoch) onEpoch(report);
   }
@@ -137,9 +145,7 @@ FloatNetwork train(const std::vector<Sample>& samples, const TrainOptions& optio
     report.validationLoss = std::numeric_limits<double>::quiet_NaN();
     report.quantisedLoss = std::numeric_limits<double>::quiet_NaN();
     if (held > 0) {
-      report.validationLoss = validationLoss(model, samples, trainCount, options.resultWeight);
-      const auto net = std::make_unique<nnue::Network>(model.toNetwork());
-      report.quantisedLoss = quantisedLoss(*net, samples, trainCount, options.resultWeight);
+      scoreHeldOut(model, samples, trainCount, options.resultWeight, report);
       if (report.validationLoss < bestLoss) {
         bestLoss = report.validationLoss;
         best = model;
