@@ -29,6 +29,7 @@ std::vector<Sample> generate(std::uint64_t seed, std::uint64_t pool, int first, 
   });
   NodePool::setMaxSize(capacity);
   defaultSearch().priorVisits = 0;
+  defaultSearch().priorAt = SearchContext{}.priorAt;
   defaultSearch().network = nullptr;
   defaultSearch().evaluation = LeafEvaluation::playout;
   return samples;
@@ -130,6 +131,11 @@ TEST(Pipeline, GamesWithNetworkPriorsAreSeededAndDifferent) {
     EXPECT_EQ(again[i].wins, guided[i].wins);
   }
   EXPECT_FALSE(sameGames(plain, guided));
+
+  // Priors at another threshold guide it elsewhere too.
+  GeneratorOptions early = priors;
+  early.priorAt = 4;
+  EXPECT_FALSE(sameGames(guided, generate(6, 2000, 0, 3, 1, nullptr, early)));
 
   // Another network (here an untrained one) guides the engine elsewhere.
   priors.network = std::make_shared<nnue::Network>(FloatNetwork(3).toNetwork());

@@ -128,11 +128,6 @@ class Muted {
   std::streambuf* shown_;
 };
 
-// The own visits at which the guided games' nodes get their priors. The
-// shipped network's guided data was played with 16, before the bot's
-// threshold came down; kept so that its commands still reproduce it.
-constexpr std::int32_t kGuidedPriorAt = 16;
-
 }  // namespace
 
 void generateGames(const GeneratorOptions& options, int first, int end, int step,
@@ -140,7 +135,7 @@ void generateGames(const GeneratorOptions& options, int first, int end, int step
   const std::uint64_t movePool = options.movePoolNodes != 0 ? options.movePoolNodes : options.poolNodes;
   defaultSearch().evaluation = options.networkEngine ? LeafEvaluation::network : LeafEvaluation::playout;
   defaultSearch().priorVisits = options.priorVisits;
-  defaultSearch().priorAt = kGuidedPriorAt;
+  defaultSearch().priorAt = options.priorAt;
   defaultSearch().network = options.network.get();
   const Muted muted;
   for (int n = first; n < end; n += step) {

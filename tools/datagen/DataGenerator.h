@@ -36,11 +36,13 @@ struct GeneratorOptions {
   // Leaf evaluation of the engine that plays (the network's games make the
   // next generation's data).
   bool networkEngine = false;
-  // Network priors of the engine that plays (0: none), given at 16 own
-  // visits of a node, the bot's count when the shipped network's data was
-  // made. Their results count in the kept statistics, so a
+  // Network priors of the engine that plays (0: none), given at priorAt own
+  // visits of a node. Their results count in the kept statistics, so a
   // sample's value leans a little towards the network that made it.
   std::int32_t priorVisits = 0;
+  // 16 by default, the bot's count when the shipped network's data was made,
+  // so that its commands still reproduce it.
+  std::int32_t priorAt = 16;
   // The network of the engine that plays; the built-in one when null.
   std::shared_ptr<const nnue::Network> network;
 };

@@ -4,7 +4,7 @@
 //   uttt_datagen --games N --out FILE [--workers W] [--seed S] [--pool NODES]
 //                [--opening MIN-MAX] [--keep-one-in K] [--move-pool NODES]
 //                [--random-moves SHARE] [--children MIN-VISITS] [--eval playout|network]
-//                [--prior VISITS] [--network FILE]
+//                [--prior VISITS] [--prior-at VISITS] [--network FILE]
 //
 // Each worker is a process of its own (the engine keeps its state in process
 // globals): worker w plays games w, w + W, ... into FILE.part<w>, and the
@@ -42,7 +42,7 @@ struct Options {
                " [--opening MIN-MAX]\n"
                "       [--keep-one-in K] [--move-pool NODES] [--random-moves SHARE]\n"
                "       [--children MIN-VISITS] [--eval playout|network] [--prior VISITS]\n"
-               "       [--network FILE]\n",
+               "       [--prior-at VISITS] [--network FILE]\n",
                problem);
   std::exit(2);
 }
@@ -98,6 +98,9 @@ Options parse(int argc, char* argv[]) {
     } else if (flag == "--prior") {
       o.generator.priorVisits =
           static_cast<std::int32_t>(number(value, 0, 1000000, "--prior wants 0 to 1000000 visits"));
+    } else if (flag == "--prior-at") {
+      o.generator.priorAt =
+          static_cast<std::int32_t>(number(value, 1, 1000000, "--prior-at wants 1 to 1000000 visits"));
     } else if (flag == "--network") {
       try {
         o.generator.network = nnue::loadNetworkFile(value);
