@@ -35,6 +35,16 @@ TEST(Evaluate, PathsAgreeAtTheEdgesOfTheRanges) {
       acc.values[p][i] = static_cast<std::int16_t>(i % 3 == 0 ? 32767 : i % 3 == 1 ? -32768 : i - 10);
   EXPECT_EQ(evaluatePortable(*net, acc, 1).logits, evaluateAvx2(*net, acc, 1).logits);
   EXPECT_EQ(evaluatePortable(*net, acc, 2).logits, evaluateAvx2(*net, acc, 2).logits);
+
+  // Second-layer sums in every region of the clipped ReLU: far below 0, just
+  // around 0 and 127 after the shift, and beyond what 16 bits hold.
+  const std::int32_t biases[] = {-(1 << 30), -65, -64, -1, 0, 63, 64, 127 * 64, 128 * 64 - 1,
+                                 128 * 64, 40000 * 64, 1 << 30, -4000000, 4000000, 777, -777};
+  for (int shift = 0; shift < kLayer2; ++shift) {
+    for (int j = 0; j < kLayer2; ++j) net->layer2Bias[j] = biases[(j + shift) % kLayer2];
+    for (int side = 1; side <= 2; ++side)
+      ASSERT_EQ(evaluatePortable(*net, acc, side).logits, evaluateAvx2(*net, acc, side).logits) << shift;
+  }
 }
 
 TEST(Evaluate, ProbabilitiesSumToOneAndFavourTheLargestLogit) {
