@@ -48,6 +48,50 @@ void withPriors(benchmark::State& state, int openingMoves) {
 void BM_SelectInitialWithPriors(benchmark::State& state) { withPriors(state, 0); }
 void BM_SelectMidGameWithPriors(benchmark::State& state) { withPriors(state, bench::kMidGameMoves); }
 
+// Whole seeded self-play games as the bot plays them, with the priors: a
+// fixed number of selects a move on the tree kept from the move before, the
+// most visited move played, the other moves' subtrees freed off the clock.
+// The games and trees are the same on every run, so two builds of the same
+// search compare on real tree sizes without the spread of timed searches.
+void BM_SelfPlayWithPriors(benchmark::State& state) {
+  const auto perMove = static_cast<std::int64_t>(state.range(0));
+  SearchContext& search = defaultSearch();
+  search.priorVisits = kStrongPriorVisits;
+  search.priorAt = kStrongPriorAt;
+  search.priorWide = kStrongPriorWide;
+  NodePool::setMaxSize(kPoolNodes);
+  std::int64_t selects = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    bench::seedEverything();
+    auto* top = new Node();
+    state.ResumeTiming();
+    Node* root = top;
+    while (root->getWinner() == 0 && NodePool::size() > kPoolNodes / 4) {
+      {
+        const SearchScope scope(search, root);
+        for (std::int64_t i = 0; i < perMove; ++i) select(search, root);
+      }
+      selects += perMove;
+      state.PauseTiming();
+      const Node* most = nullptr;
+      for (std::size_t i = 0; i < root->getNumChildren(); ++i) {
+        const Node* c = root->getChild(i);
+        if (c != nullptr && (most == nullptr || c->getNumVisits() > most->getNumVisits())) most = c;
+      }
+      root->setChild(most->getMove(), Disposal::immediate);
+      root = root->getChildren().back();
+      state.ResumeTiming();
+    }
+    state.PauseTiming();
+    delete top;
+    state.ResumeTiming();
+  }
+  search.priorVisits = 0;
+  search.priorWide = 0;
+  state.counters["selects"] = benchmark::Counter(static_cast<double>(selects), benchmark::Counter::kIsRate);
+}
+
 }  // namespace
 
 // 2^16 selects make a tree of the size a tenth of a second's search grows;
@@ -56,3 +100,5 @@ BENCHMARK(BM_SelectInitial)->Arg(1 << 16)->Arg(1 << 20)->Unit(benchmark::kMillis
 BENCHMARK(BM_SelectMidGame)->Arg(1 << 16)->Arg(1 << 20)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK(BM_SelectInitialWithPriors)->Arg(1 << 16)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK(BM_SelectMidGameWithPriors)->Arg(1 << 16)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+// 2^17 selects a move: about what a tenth of a second gives the bot.
+BENCHMARK(BM_SelfPlayWithPriors)->Arg(1 << 17)->Unit(benchmark::kMillisecond)->Iterations(1);
