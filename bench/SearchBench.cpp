@@ -34,16 +34,29 @@ void runSelects(benchmark::State& state, int openingMoves) {
 void BM_SelectInitial(benchmark::State& state) { runSelects(state, 0); }
 void BM_SelectMidGame(benchmark::State& state) { runSelects(state, bench::kMidGameMoves); }
 
-// The same with the network's priors as the bot plays them: their cost is
-// the verdicts on every child of each node that reaches its threshold.
+// The network's priors as the bot plays them, for the scope's lifetime:
+// their cost is the verdicts on every child of each node that reaches its
+// threshold.
+class BotPriors {
+ public:
+  BotPriors() {
+    SearchContext& search = defaultSearch();
+    search.priorVisits = kStrongPriorVisits;
+    search.priorAt = kStrongPriorAt;
+    search.priorWide = kStrongPriorWide;
+  }
+  ~BotPriors() {
+    SearchContext& search = defaultSearch();
+    search.priorVisits = 0;
+    search.priorWide = 0;
+  }
+  BotPriors(const BotPriors&) = delete;
+  BotPriors& operator=(const BotPriors&) = delete;
+};
+
 void withPriors(benchmark::State& state, int openingMoves) {
-  SearchContext& search = defaultSearch();
-  search.priorVisits = kStrongPriorVisits;
-  search.priorAt = kStrongPriorAt;
-  search.priorWide = kStrongPriorWide;
+  const BotPriors priors;
   runSelects(state, openingMoves);
-  search.priorVisits = 0;
-  search.priorWide = 0;
 }
 void BM_SelectInitialWithPriors(benchmark::State& state) { withPriors(state, 0); }
 void BM_SelectMidGameWithPriors(benchmark::State& state) { withPriors(state, bench::kMidGameMoves); }
@@ -56,9 +69,7 @@ void BM_SelectMidGameWithPriors(benchmark::State& state) { withPriors(state, ben
 void BM_SelfPlayWithPriors(benchmark::State& state) {
   const auto perMove = static_cast<std::int64_t>(state.range(0));
   SearchContext& search = defaultSearch();
-  search.priorVisits = kStrongPriorVisits;
-  search.priorAt = kStrongPriorAt;
-  search.priorWide = kStrongPriorWide;
+  const BotPriors priors;
   NodePool::setMaxSize(kPoolNodes);
   std::int64_t selects = 0;
   for (auto _ : state) {
@@ -74,12 +85,8 @@ void BM_SelfPlayWithPriors(benchmark::State& state) {
       }
       selects += perMove;
       state.PauseTiming();
-      const Node* most = nullptr;
-      for (std::size_t i = 0; i < root->getNumChildren(); ++i) {
-        const Node* c = root->getChild(i);
-        if (c != nullptr && (most == nullptr || c->getNumVisits() > most->getNumVisits())) most = c;
-      }
-      root->setChild(most->getMove(), Disposal::immediate);
+      double winsSum = 0.0;
+      root->setChild(getChildVisitedMost(search, root, winsSum), Disposal::immediate);
       root = root->getChildren().back();
       state.ResumeTiming();
     }
@@ -87,8 +94,6 @@ void BM_SelfPlayWithPriors(benchmark::State& state) {
     delete top;
     state.ResumeTiming();
   }
-  search.priorVisits = 0;
-  search.priorWide = 0;
   state.counters["selects"] = benchmark::Counter(static_cast<double>(selects), benchmark::Counter::kIsRate);
 }
 
