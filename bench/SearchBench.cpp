@@ -37,21 +37,28 @@ void BM_SelectMidGame(benchmark::State& state) { runSelects(state, bench::kMidGa
 // The network's priors as the bot plays them, for the scope's lifetime:
 // their cost is the verdicts on every child of each node that reaches its
 // threshold.
+// The search's own settings come back afterwards, all three of them.
 class BotPriors {
  public:
-  BotPriors() {
-    SearchContext& search = defaultSearch();
-    search.priorVisits = kStrongPriorVisits;
-    search.priorAt = kStrongPriorAt;
-    search.priorWide = kStrongPriorWide;
+  BotPriors()
+      : search_(defaultSearch()), visits_(search_.priorVisits), at_(search_.priorAt), wide_(search_.priorWide) {
+    search_.priorVisits = kStrongPriorVisits;
+    search_.priorAt = kStrongPriorAt;
+    search_.priorWide = kStrongPriorWide;
   }
   ~BotPriors() {
-    SearchContext& search = defaultSearch();
-    search.priorVisits = 0;
-    search.priorWide = 0;
+    search_.priorVisits = visits_;
+    search_.priorAt = at_;
+    search_.priorWide = wide_;
   }
   BotPriors(const BotPriors&) = delete;
   BotPriors& operator=(const BotPriors&) = delete;
+
+ private:
+  SearchContext& search_;
+  std::int32_t visits_;
+  std::int32_t at_;
+  std::int32_t wide_;
 };
 
 void withPriors(benchmark::State& state, int openingMoves) {
