@@ -104,8 +104,10 @@ async function viewPly(ply) {
 // Progress bar over the thinking time, and the iterations so far.
 function showProgress(p) {
   $('progress').value = p.seconds > 0 ? Math.min(1, p.elapsed / p.seconds) : 1;
-  $('iterations').textContent =
-    `${p.iterations.toLocaleString('en')} iterations, tree ${Math.round(p.poolBytes / 1e6)} MB`;
+  // A search always runs some iterations; none means the move won the game
+  // outright and was played without one.
+  $('iterations').textContent = p.done && p.iterations === 0 ? 'A winning move: no search needed.'
+    : `${p.iterations.toLocaleString('en')} iterations, tree ${Math.round(p.poolBytes / 1e6)} MB`;
 }
 
 async function computerMove() {

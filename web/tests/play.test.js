@@ -26,6 +26,8 @@ test('a whole game as X, by clicks, ends with a result and a screenshot', async 
   // The computer judged each of its moves: one point per move in the chart.
   const points = await page.$$eval('#chart circle', (c) => c.length);
   assert.equal(points, Math.floor(pairs(line).length / 2));
+  // A game-winning reply is played without a search, and the page says so.
+  assert.doesNotMatch(await page.textContent('#iterations'), /^0 iterations/);
   fs.mkdirSync(outputDir, { recursive: true });
   await page.screenshot({ path: path.join(outputDir, 'finished-game.png'), fullPage: true });
   assert.deepEqual(page.problems, []);
