@@ -177,7 +177,10 @@ TEST(Match, ColoursAlternateAndEveryGameIsLogged) {
   EXPECT_NE(text.find("Game 1 of 4: A (player 1) wins | A +1 =0 -0, score 1.000\n"), std::string::npos) << text;
   EXPECT_NE(text.find("Game 2 of 4: A (player 2) draws | A +1 =1 -0, score 0.750\n"), std::string::npos) << text;
   EXPECT_NE(text.find("Result of A over 4 games: +2 =2 -0 (wins, draws, losses)\n"), std::string::npos) << text;
-  EXPECT_NE(text.find("Score of A: 3.0 of 4 = 0.7500\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("Score of A: 3.0 of 4 = 0.7500\n"
+                      "By colour, A as player 1: +2 =0 -0, as player 2: +0 =2 -0\n"),
+            std::string::npos)
+      << text;
   EXPECT_TRUE(noChildren());
 
   // A second match appends to the log.
@@ -194,6 +197,8 @@ TEST(Match, TwoGamesAtATimeCountTheSame) {
   const MatchResult result = runMatch(options, report);
   EXPECT_EQ(result.tally.wins, 3);
   EXPECT_EQ(result.tally.draws, 3);
+  EXPECT_EQ(result.tallyAs[0].wins, 3);
+  EXPECT_EQ(result.tallyAs[1].draws, 3);
   for (int game = 1; game <= 6; ++game)
     EXPECT_NE(report.str().find("Game " + std::to_string(game) + " of 6: "), std::string::npos);
   EXPECT_TRUE(noChildren());

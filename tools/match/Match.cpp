@@ -79,14 +79,18 @@ class Scoreboard {
     result_.repliesB.add(outcome.replies[static_cast<std::size_t>(2 - playerA)]);
     std::string line = "Game " + std::to_string(game) + " of " + std::to_string(options_.games) +
                        ": A (player " + std::to_string(playerA) + ") ";
+    Tally& colour = result_.tallyAs[static_cast<std::size_t>(playerA - 1)];
     if (outcome.winner == -1) {
       ++result_.tally.draws;
+      ++colour.draws;
       line += "draws";
     } else if (outcome.winner == playerA) {
       ++result_.tally.wins;
+      ++colour.wins;
       line += "wins";
     } else {
       ++result_.tally.losses;
+      ++colour.losses;
       line += "loses";
     }
     if (outcome.forfeit) {
@@ -163,6 +167,8 @@ void printSummary(const MatchOptions& options, const MatchResult& r, std::ostrea
   if (t.games() == 0) return;
   report << "Score of A: " << fixedNumber(t.points(), 1) << " of " << t.games() << " = "
          << fixedNumber(t.score(), 4) << std::endl;
+  report << "By colour, A as player 1: " << tallyText(r.tallyAs[0]) << ", as player 2: " << tallyText(r.tallyAs[1])
+         << std::endl;
   const EloEstimate e = estimateElo(t);
   report << "Elo difference of A: " << signedNumber(e.elo, 2) << ", 95% interval " << signedNumber(e.low, 2)
          << " to " << signedNumber(e.high, 2) << std::endl;

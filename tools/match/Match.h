@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <iosfwd>
 #include <optional>
 #include <span>
@@ -33,6 +34,10 @@ std::variant<MatchOptions, std::string> parseMatchOptions(std::span<const std::s
 
 struct MatchResult {
   Tally tally;  // from A's point of view
+  // The same split by A's colour: [0] A as player 1, [1] A as player 2.
+  // The first player's edge in this game is large, so a bot's strength
+  // often shows in one colour's games more than in the other's.
+  std::array<Tally, 2> tallyAs;
   int forfeitsA = 0;
   int forfeitsB = 0;
   // Each side's reply times (see GameOutcome::replies).
