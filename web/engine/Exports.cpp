@@ -114,13 +114,14 @@ EMSCRIPTEN_KEEPALIVE void uttt_begin_search(double seconds, int purpose) {
   current().beginSearch(seconds, purpose == 1 ? WebSession::Purpose::Hint : WebSession::Purpose::Move);
 }
 
-// {"done", "iterations", "elapsed" (seconds), "poolFull", "poolBytes"} after one slice.
+// {"done", "iterations", "elapsed" (seconds), "poolFull", "poolBytes", "winAtOnce"} after one slice.
 EMSCRIPTEN_KEEPALIVE const char* uttt_search_slice(double seconds) {
   const WebSession::Progress p = current().searchSlice(seconds);
   reply = std::string("{\"done\":") + (p.done ? "true" : "false") +
           ",\"iterations\":" + std::to_string(p.iterations) + ",\"elapsed\":" + number(p.elapsed) +
           ",\"poolFull\":" + (p.poolFull ? "true" : "false") +
-          ",\"poolBytes\":" + std::to_string(p.poolBytes) + "}";
+          ",\"poolBytes\":" + std::to_string(p.poolBytes) +
+          ",\"winAtOnce\":" + (p.winAtOnce ? "true" : "false") + "}";
   return reply.c_str();
 }
 

@@ -160,6 +160,7 @@ WebSession::Progress WebSession::searchSlice(double sliceSeconds) {
   progress.elapsed = std::chrono::duration<double>(Clock::now() - start_).count();
   progress.poolFull = poolFull_;
   progress.poolBytes = NodePool::bytesReserved();
+  progress.winAtOnce = immediateWin_ >= 0;
   return progress;
 }
 

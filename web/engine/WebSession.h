@@ -34,6 +34,7 @@ class WebSession {
     double elapsed = 0;     // seconds since the search began
     bool poolFull = false;  // a search phase ended because the pool was nearly used up
     std::uint64_t poolBytes = 0;  // memory the pool's nodes have taken so far
+    bool winAtOnce = false;  // the move wins the game outright and was played without a search
   };
 
   // A move the search considered, with its share of the root's visits.

@@ -104,9 +104,7 @@ async function viewPly(ply) {
 // Progress bar over the thinking time, and the iterations so far.
 function showProgress(p) {
   $('progress').value = p.seconds > 0 ? Math.min(1, p.elapsed / p.seconds) : 1;
-  // A search always runs some iterations; none means the move won the game
-  // outright and was played without one.
-  $('iterations').textContent = p.done && p.iterations === 0 ? 'A winning move: no search needed.'
+  $('iterations').textContent = p.winAtOnce ? 'A winning move: no search needed.'
     : `${p.iterations.toLocaleString('en')} iterations, tree ${Math.round(p.poolBytes / 1e6)} MB`;
 }
 
