@@ -79,18 +79,20 @@ class Scoreboard {
     result_.repliesB.add(outcome.replies[static_cast<std::size_t>(2 - playerA)]);
     std::string line = "Game " + std::to_string(game) + " of " + std::to_string(options_.games) +
                        ": A (player " + std::to_string(playerA) + ") ";
+    // The game counts in the whole tally and in A's colour's.
     Tally& colour = result_.tallyAs[static_cast<std::size_t>(playerA - 1)];
+    auto count = [&](int Tally::*result) {
+      ++(result_.tally.*result);
+      ++(colour.*result);
+    };
     if (outcome.winner == -1) {
-      ++result_.tally.draws;
-      ++colour.draws;
+      count(&Tally::draws);
       line += "draws";
     } else if (outcome.winner == playerA) {
-      ++result_.tally.wins;
-      ++colour.wins;
+      count(&Tally::wins);
       line += "wins";
     } else {
-      ++result_.tally.losses;
-      ++colour.losses;
+      count(&Tally::losses);
       line += "loses";
     }
     if (outcome.forfeit) {
