@@ -36,8 +36,7 @@ void BM_SelectMidGame(benchmark::State& state) { runSelects(state, bench::kMidGa
 
 // The network's priors as the bot plays them, for the scope's lifetime:
 // their cost is the verdicts on every child of each node that reaches its
-// threshold.
-// The search's own settings come back afterwards, all three of them.
+// threshold. The search's own prior settings come back afterwards.
 class BotPriors {
  public:
   BotPriors()
