@@ -13,6 +13,7 @@
 #include "AccumulatorStack.h"
 #include "DefaultNetwork.h"
 #include "Evaluate.h"
+#include "NetworkLeaf.h"
 
 namespace {
 
@@ -134,6 +135,40 @@ void BM_NetworkEvaluateOnly(benchmark::State& state, bool vector) {
 void BM_NetworkEvaluateAvx2(benchmark::State& state) { BM_NetworkEvaluateOnly(state, true); }
 void BM_NetworkEvaluatePortable(benchmark::State& state) { BM_NetworkEvaluateOnly(state, false); }
 
+// What the search's priors cost: the verdicts, as probabilities, on every
+// child of a node two plies below the root, counted per child.
+void BM_NetworkChildVerdicts(benchmark::State& state) {
+  NetworkLeaf leaf(nnue::defaultNetwork());
+  const Descents descents(bench::kMidGameMoves, 2);
+  struct Child {
+    Position pos;
+    int move;
+  };
+  std::vector<std::vector<Child>> children(kLeaves);
+  for (int i = 0; i < kLeaves; ++i) {
+    const Position& node = descents.paths[i].back();
+    for (int m = 0; m < 81; ++m) {
+      if (!node.isLegal(m / 9, m % 9)) continue;
+      Position child = node;
+      child.play(m / 9, m % 9);
+      if (child.winner == 0) children[i].push_back({child, m});
+    }
+  }
+  std::int64_t verdicts = 0;
+  int i = 0;
+  for (auto _ : state) {
+    leaf.begin(descents.paths[i].front());
+    leaf.beginChildren(descents.paths[i].back());
+    for (const Child& child : children[i])
+      benchmark::DoNotOptimize(leaf.childVerdict(child.pos, child.move / 9, child.move % 9).probabilities());
+    verdicts += static_cast<std::int64_t>(children[i].size());
+    i = (i + 1) % kLeaves;
+  }
+  // Seconds per child.
+  state.counters["per_child"] = benchmark::Counter(static_cast<double>(verdicts),
+                                                   benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+
 void BM_PlayoutFromTheSameLeaves(benchmark::State& state) {
   bench::seedEverything();
   const Descents descents(bench::kMidGameMoves, static_cast<int>(state.range(0)));
@@ -153,4 +188,5 @@ BENCHMARK(BM_NetworkLeafThroughStack);
 BENCHMARK(BM_NetworkRefreshAndEvaluate);
 BENCHMARK(BM_NetworkEvaluateAvx2);
 BENCHMARK(BM_NetworkEvaluatePortable);
+BENCHMARK(BM_NetworkChildVerdicts);
 BENCHMARK(BM_PlayoutFromTheSameLeaves)->Arg(1)->Arg(8)->Arg(16);

@@ -122,10 +122,13 @@ void givePriors(SearchContext& search, Node* node, const Position& pos) {
   for (std::size_t i = 0; i < node->getNumChildren(); ++i) {
     Node* child = node->getChild(i);
     if (child == nullptr || child->getProof() != uct::Proof::none) continue;
+    const int quadrant = child->getGlobal();
+    const int cell = child->getLocal();
     Position after = pos;
-    after.play(child->getGlobal(), child->getLocal());
+    after.play(quadrant, cell);
     if (after.winner != 0) continue;
-    const std::array<double, nnue::kOutputs> p = leaf.childVerdict(after).probabilities(search.priorTemperature);
+    const std::array<double, nnue::kOutputs> p =
+        leaf.childVerdict(after, quadrant, cell).probabilities(search.priorTemperature);
     child->incrementVisits(k);
     child->incrementWins(static_cast<std::int32_t>(std::lround(k * p[nnue::kLoss])));
     child->incrementTies(static_cast<std::int32_t>(std::lround(k * p[nnue::kDraw])));

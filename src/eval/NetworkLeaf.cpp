@@ -30,7 +30,10 @@ void NetworkLeaf::beginChildren(const Position& node) {
   nodePosition_ = node;
 }
 
-nnue::Evaluation NetworkLeaf::childVerdict(const Position& child) { return verdictFrom(node_, nodePosition_, child); }
+nnue::Evaluation NetworkLeaf::childVerdict(const Position& child, int quadrant, int cell) {
+  node_.updateByMoveInto(leaf_, net_, nodePosition_, child, quadrant, cell);
+  return nnue::evaluate(net_, leaf_, child.playerToMove());
+}
 
 int NetworkLeaf::evaluate(const Position& leaf, Random& rng) {
   const int toMove = leaf.playerToMove();

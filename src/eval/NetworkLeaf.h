@@ -37,9 +37,9 @@ class NetworkLeaf {
   // the last begin: node's accumulator is worked out once, so each child's
   // is a single move away instead of the whole way down from the root.
   void beginChildren(const Position& node);
-  // The verdict on child, a position one move after the last beginChildren's
-  // node; the same logits as verdict(child).
-  nnue::Evaluation childVerdict(const Position& child);
+  // The verdict on child, the last beginChildren's node with the move
+  // (quadrant, cell) played; the same logits as verdict(child).
+  nnue::Evaluation childVerdict(const Position& child, int quadrant, int cell);
 
  private:
   // The verdict on leaf, its accumulator made from from's, that of fromPosition.

@@ -82,7 +82,7 @@ TEST(NetworkLeaf, ChildVerdictsOneMoveFromTheirNodeEqualVerdictsFromTheRoot) {
           Position child = game[n];
           child.play(m / 9, m % 9);
           if (child.winner != 0) continue;
-          EXPECT_EQ(leaf.childVerdict(child).logits, leaf.verdict(child).logits)
+          EXPECT_EQ(leaf.childVerdict(child, m / 9, m % 9).logits, leaf.verdict(child).logits)
               << "seed " << seed << " root " << r << " node " << n << " move " << m;
         }
       }

@@ -68,18 +68,10 @@ void sumSide(Row& out, const Network& net, const features::List& active) {
   applyRowsBest(out.data(), net.hiddenBias.data(), rows, active.size, nullptr, 0);
 }
 
-// Both sides of to from both sides of from: the changed features are found
-// once, from player 1's side, and mirrored for player 2's. A side with many
-// changes is summed afresh, which is then cheaper.
-void updateBoth(Accumulator& to, const Accumulator& from, const Network& net, const Position& before,
-                const Position& after) {
-  features::List added[2];
-  features::List removed[2];
-  features::changed(before, after, 0, added[0], removed[0]);
-  if (added[0].size + removed[0].size >= kRefreshThreshold) {
-    to.refresh(net, after);
-    return;
-  }
+// Both sides of to from both sides of from, given the changes from player
+// 1's side; player 2's are their mirror.
+void applyChanges(Accumulator& to, const Accumulator& from, const Network& net, features::List (&added)[2],
+                  features::List (&removed)[2]) {
   features::mirror(added[0], added[1]);
   features::mirror(removed[0], removed[1]);
   for (int p = 0; p < 2; ++p) {
@@ -90,6 +82,21 @@ void updateBoth(Accumulator& to, const Accumulator& from, const Network& net, co
     applyRowsBest(to.values[p].data(), from.values[p].data(), addedRows, added[p].size, removedRows,
                   removed[p].size);
   }
+}
+
+// Both sides of to from both sides of from: the changed features are found
+// once, from player 1's side. A side with many changes is summed afresh,
+// which is then cheaper.
+void updateBoth(Accumulator& to, const Accumulator& from, const Network& net, const Position& before,
+                const Position& after) {
+  features::List added[2];
+  features::List removed[2];
+  features::changed(before, after, 0, added[0], removed[0]);
+  if (added[0].size + removed[0].size >= kRefreshThreshold) {
+    to.refresh(net, after);
+    return;
+  }
+  applyChanges(to, from, net, added, removed);
 }
 
 }  // namespace
@@ -108,6 +115,14 @@ void Accumulator::update(const Network& net, const Position& before, const Posit
 void Accumulator::updateInto(Accumulator& child, const Network& net, const Position& before,
                              const Position& after) const {
   updateBoth(child, *this, net, before, after);
+}
+
+void Accumulator::updateByMoveInto(Accumulator& child, const Network& net, const Position& before,
+                                   const Position& after, int quadrant, int cell) const {
+  features::List added[2];
+  features::List removed[2];
+  features::changedByMove(before, after, quadrant, cell, 0, added[0], removed[0]);
+  applyChanges(child, *this, net, added, removed);
 }
 
 }  // namespace nnue

@@ -30,6 +30,11 @@ struct Accumulator {
   // *this as it is: the step of a descent that keeps one accumulator a ply.
   void updateInto(Accumulator& child, const Network& net, const Position& before,
                   const Position& after) const;
+
+  // The same for after, which is before with the move (quadrant, cell)
+  // played: the changed features come from the move, which is cheaper.
+  void updateByMoveInto(Accumulator& child, const Network& net, const Position& before, const Position& after,
+                        int quadrant, int cell) const;
 };
 
 // Changed features (from one side) from which a fresh sum is cheaper than

@@ -36,10 +36,4 @@ bool hasAvx2();
 // portable path when it is false, so a call is never an illegal instruction.
 Evaluation evaluateAvx2(const Network& net, const Accumulator& acc, int sideToMove);
 
-namespace detail {
-// The last layer from the second layer's activations (shared by both paths:
-// 48 products are not worth vectors, and sharing keeps the paths equal).
-Evaluation outputLayer(const Network& net, const std::uint8_t* layer2);
-}  // namespace detail
-
 }  // namespace nnue

@@ -25,11 +25,10 @@ __attribute__((target("avx2"))) __m256i clip32(const std::int16_t* values) {
   return _mm256_permute4x64_epi64(_mm256_max_epi8(packed, _mm256_setzero_si256()), 0xD8);
 }
 
-__attribute__((target("avx2"))) std::int32_t horizontalSum(__m256i v) {
-  __m128i s = _mm_add_epi32(_mm256_castsi256_si128(v), _mm256_extracti128_si256(v, 1));
-  s = _mm_add_epi32(s, _mm_shuffle_epi32(s, 0x4E));
-  s = _mm_add_epi32(s, _mm_shuffle_epi32(s, 0xB1));
-  return _mm_cvtsi128_si32(s);
+// The sums of the eight int32 lanes of each of a, b, c and d, in that order.
+__attribute__((target("avx2"))) __m128i horizontalSums4(__m256i a, __m256i b, __m256i c, __m256i d) {
+  const __m256i abcd = _mm256_hadd_epi32(_mm256_hadd_epi32(a, b), _mm256_hadd_epi32(c, d));
+  return _mm_add_epi32(_mm256_castsi256_si128(abcd), _mm256_extracti128_si256(abcd, 1));
 }
 
 constexpr int kChunks = 2 * kHidden / 32;
@@ -46,19 +45,49 @@ __attribute__((target("avx2"))) Evaluation evaluateVector(const Network& net,
   // uint8 times int8 in pairs (at most 2 * 127 * 127, no saturation), then
   // the pairs summed into int32 by a multiply with ones.
   const __m256i ones = _mm256_set1_epi16(1);
-  alignas(32) std::uint8_t layer2[kLayer2];
-  for (int j = 0; j < kLayer2; ++j) {
-    const std::int8_t* w = net.layer2Weights[j].data();
-    __m256i sum = _mm256_setzero_si256();
+  // Eight units at a time, chunk by chunk: their eight sums stay in
+  // registers, and each reduction sums four of them.
+  constexpr int kBlockUnits = 8;
+  __m128i sums[kLayer2 / 4];
+  for (int j = 0; j < kLayer2; j += kBlockUnits) {
+    __m256i sum[kBlockUnits];
+    for (int u = 0; u < kBlockUnits; ++u) sum[u] = _mm256_setzero_si256();
     for (int c = 0; c < kChunks; ++c) {
-      const __m256i weights = _mm256_load_si256(reinterpret_cast<const __m256i*>(w + 32 * c));
-      sum = _mm256_add_epi32(sum, _mm256_madd_epi16(_mm256_maddubs_epi16(input[c], weights), ones));
+      const __m256i x = input[c];
+      for (int u = 0; u < kBlockUnits; ++u) {
+        const std::int8_t* w = net.layer2Weights[j + u].data() + 32 * c;
+        const __m256i weights = _mm256_load_si256(reinterpret_cast<const __m256i*>(w));
+        sum[u] = _mm256_add_epi32(sum[u], _mm256_madd_epi16(_mm256_maddubs_epi16(x, weights), ones));
+      }
     }
-    const std::int32_t total = net.layer2Bias[j] + horizontalSum(sum);
-    const std::int32_t shifted = total >> kWeightShift;
-    layer2[j] = static_cast<std::uint8_t>(shifted < 0 ? 0 : shifted > kActivationMax ? kActivationMax : shifted);
+    for (int h = 0; h < kBlockUnits; h += 4) {
+      const __m128i bias = _mm_load_si128(reinterpret_cast<const __m128i*>(net.layer2Bias.data() + j + h));
+      const __m128i total = _mm_add_epi32(bias, horizontalSums4(sum[h], sum[h + 1], sum[h + 2], sum[h + 3]));
+      sums[(j + h) / 4] = _mm_srai_epi32(total, kWeightShift);
+    }
   }
-  return detail::outputLayer(net, layer2);
+  // Clipped to [0, kActivationMax]: the signed pack saturates to int16, the
+  // unsigned one lifts negatives to 0, the minimum caps the top.
+  static_assert(kLayer2 == 16, "the activations are packed as one 16-byte register");
+  const __m128i packed =
+      _mm_packus_epi16(_mm_packs_epi32(sums[0], sums[1]), _mm_packs_epi32(sums[2], sums[3]));
+  const __m128i layer2 = _mm_min_epu8(packed, _mm_set1_epi8(static_cast<char>(kActivationMax)));
+  // The last layer the same way, in 128-bit registers: one pair sum of
+  // products needs at most 2 * 127 * 127, inside int16.
+  const __m128i ones128 = _mm_set1_epi16(1);
+  __m128i products[4];
+  for (int k = 0; k < kOutputs; ++k) {
+    const __m128i weights = _mm_load_si128(reinterpret_cast<const __m128i*>(net.outputWeights[k].data()));
+    products[k] = _mm_madd_epi16(_mm_maddubs_epi16(layer2, weights), ones128);
+  }
+  products[3] = _mm_setzero_si128();
+  static_assert(kOutputs == 3, "the logits are reduced as three of four lanes");
+  alignas(16) std::int32_t logits[4];
+  _mm_store_si128(reinterpret_cast<__m128i*>(logits),
+                  _mm_hadd_epi32(_mm_hadd_epi32(products[0], products[1]), _mm_hadd_epi32(products[2], products[3])));
+  Evaluation e;
+  for (int k = 0; k < kOutputs; ++k) e.logits[k] = net.outputBias[k] + logits[k];
+  return e;
 }
 
 }  // namespace

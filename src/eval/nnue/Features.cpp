@@ -77,4 +77,22 @@ void changed(const Position& before, const Position& after, int perspective, Lis
   }
 }
 
+void changedByMove(const Position& before, const Position& after, int quadrant, int cell, int perspective,
+                   List& added, List& removed) {
+  added.size = 0;
+  removed.size = 0;
+  const int side = mover(before) == perspective ? 0 : 1;
+  added.push(kCellBase + 2 * (9 * quadrant + cell) + side);
+  // Only the quadrant played in can change its state, and only from open.
+  unsigned was[3];
+  unsigned now[3];
+  quadrantMasks(before, perspective, was);
+  quadrantMasks(after, perspective, now);
+  for (int kind = 0; kind < 3; ++kind)
+    if ((now[kind] & ~was[kind]) >> quadrant & 1u) added.push(kQuadrantBase + 3 * quadrant + kind);
+  // The mover changes with every move, so this feature always does.
+  removed.push(forcedFeature(before, perspective));
+  added.push(forcedFeature(after, perspective));
+}
+
 }  // namespace nnue::features

@@ -42,6 +42,12 @@ void active(const Position& pos, int perspective, List& out);
 void changed(const Position& before, const Position& after, int perspective, List& added,
              List& removed);
 
+// The same lists as changed() for after, which is before with the move
+// (quadrant, cell) played, found from the move instead of from a comparison
+// of every quadrant: a search asks this for every child of a node.
+void changedByMove(const Position& before, const Position& after, int quadrant, int cell, int perspective,
+                   List& added, List& removed);
+
 // The same fact seen from the other player's side: mine and theirs swap,
 // and so do "I move" and "they move".
 inline int mirror(int f) {
