@@ -175,7 +175,11 @@ void playTurns(std::istream& in, LineInput& input, std::ostream& out, std::ostre
   search.priorTemperature = settings.priorTemperature;
   BotGame game;
   for (int turn = 1;; ++turn) {
+    // What the last turn discarded goes first, so that pondering does not
+    // grow the memory in use.
     reclaimWhileIdle(in, settings);
+    if (settings.ponder && settings.inputWaiting != nullptr && game.started() && game.now()->getWinner() == 0)
+      searchUntilInput(search, game.now(), settings.inputWaiting);
     if (!input.next()) break;
     const Clock::time_point start = Clock::now();
     readOpponentMove(input, game);
@@ -213,6 +217,7 @@ std::string botUsage() {
          "          proportions of the network's verdict on it (default 64; 0: playouts alone)\n"
          "prior_wide=C  nodes with more than C children get them at 2 visits (default 9; 0: none)\n"
          "prior_temp=T  the temperature of those proportions: above 1 evens them out (default 1)\n"
+         "ponder=1  searches on while the opponent thinks (default 0)\n"
          "net=FILE  the network's weights from FILE instead of the built-in ones\n"
          "--timing  writes each turn's time from its first line to the answer on standard error\n";
 }
@@ -259,6 +264,11 @@ std::optional<std::string> configureBot(std::span<const std::string_view> args, 
         return "bad value \"" + std::string(text) + "\" for " + std::string(name) + " (a whole number from 0 to 1000000)";
       (name == "prior" ? settings.priorVisits : name == "prior_at" ? settings.priorAt : settings.priorWide) =
           static_cast<std::int32_t>(value);
+      continue;
+    }
+    if (name == "ponder") {
+      if (text != "0" && text != "1") return "bad value \"" + std::string(text) + "\" for ponder (0 or 1)";
+      settings.ponder = text == "1";
       continue;
     }
     if (name == "prior_temp") {

@@ -33,6 +33,10 @@ struct BotSettings {
   std::int32_t priorWide = kStrongPriorWide;
   // The temperature of the network's verdict behind the priors.
   double priorTemperature = 1.0;
+  // Search on while the opponent thinks (pondering), from the position after
+  // the bot's own move until inputWaiting says the next turn has come; the
+  // next search goes on from that tree. Needs inputWaiting.
+  bool ponder = false;
   // Weights read from a file (net=FILE); null means the built-in network.
   std::shared_ptr<const nnue::Network> network;
   // Whether the next input has arrived, asked between bits of idle work;
@@ -51,8 +55,9 @@ std::string botUsage();
 // the network judges, prior=N and prior_at=V, the network's priors (N
 // results for each child of a node with V visits), prior_wide=C (nodes with
 // more than C children get them at 2 visits; 0: none), prior_temp=T, the
-// temperature of their proportions (0.1 to 100), and net=FILE, a weights
-// file to judge them by (its loader's message when it is refused);
+// temperature of their proportions (0.1 to 100), ponder=0|1, whether to
+// search while the opponent thinks, and net=FILE, a weights file to judge
+// them by (its loader's message when it is refused);
 // "--timing" may stand anywhere. Returns a one-line message (without line
 // end) for the first argument that is wrong; settings and the parameters
 // set before it keep what they got.

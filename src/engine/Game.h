@@ -136,6 +136,13 @@ void printSearchReport(std::ostream& out, const SearchReport& report, bool faile
 // is set by then.
 Move getMove(SearchContext& search, Node* root, double seconds, Disposal pruned, SearchReport& report);
 
+// Searches root's position while the opponent thinks (pondering): until
+// inputWaiting() says the opponent's move has come, asked about every 64
+// iterations, or the pool is full with nothing left to reclaim. Nothing when
+// input already waits. The tree it grows is the next search's when the
+// opponent plays into it. Expects root not finished; returns the iterations.
+std::uint64_t searchUntilInput(SearchContext& search, Node* root, bool (*inputWaiting)());
+
 // Prints the sum of node's children's wins and returns the move of its most
 // visited child, equal counts decided by tieBreakDraw(). Expects children;
 // when no draw takes a child with zero visits, the first child is chosen.

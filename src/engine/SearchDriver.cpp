@@ -30,26 +30,39 @@ Clock::time_point deadlineAfter(Clock::time_point start, double seconds) {
 }
 
 // Runs iterations while the pool can take any expansion, at most capacity + 1
-// of them, and (after the minimal search) until the deadline. When the pool
-// runs short while discarded subtrees wait, frees some of them and goes on.
-void runSearch(SearchContext& search, Node* root, Clock::time_point deadline) {
+// of them, and (after the minimal search) until done() says so, asked once
+// every kClockInterval iterations. When the pool runs short while discarded
+// subtrees wait, frees some of them and goes on.
+template <class Done>
+std::uint64_t runSearchUntil(SearchContext& search, Node* root, Done done) {
   const SearchScope scope(search, root);
   std::uint64_t count = 0;
   for (;;) {
     if (NodePool::size() <= kFreeNodeThreshold) {
       if (!Node::hasDiscards()) break;
       Node::reclaim(kReclaimChunk);
-      if (Clock::now() >= deadline && count >= kMinIterations) break;
+      if (count >= kMinIterations && done()) break;
       continue;
     }
     select(search, root);
     ++count;
     if (count > NodePool::maxSize()) break;
-    if (count >= kMinIterations && count % kClockInterval == 0 && Clock::now() >= deadline) break;
+    if (count >= kMinIterations && count % kClockInterval == 0 && done()) break;
   }
+  return count;
+}
+
+void runSearch(SearchContext& search, Node* root, Clock::time_point deadline) {
+  runSearchUntil(search, root, [deadline] { return Clock::now() >= deadline; });
 }
 
 }  // namespace
+
+std::uint64_t searchUntilInput(SearchContext& search, Node* root, bool (*inputWaiting)()) {
+  search.counters = SearchCounters{};
+  if (inputWaiting()) return 0;
+  return runSearchUntil(search, root, inputWaiting);
+}
 
 bool visitSort(Node* a, Node* b) { return a->getNumVisits() > b->getNumVisits(); }
 

@@ -51,15 +51,24 @@ class BotProtocolTest : public ::testing::Test {
   }
 
   // A short thinking time: these tests are about the protocol, not the play.
-  static BotSettings settings() {
+  static BotSettings settings(bool ponder = false) {
     BotSettings s;
     s.seconds = 0.002;
+    if (ponder) {
+      s.ponder = true;
+      s.inputWaiting = inputEveryFewLooks;
+    }
     return s;
   }
 
+  // The harness hands a line over only when the bot reads, so pondering is
+  // told input has come every 20th look (about a thousand iterations).
+  static inline int looks = 0;
+  static bool inputEveryFewLooks() { return ++looks % 20 == 0; }
+
   // Plays a whole game with the bot as botPlayer, lines handed over one at a
   // time as the bot asks for them; returns the arena's view of it.
-  static ArenaOpponent playGame(int botPlayer, std::uint32_t seed, BotRun& run) {
+  static ArenaOpponent playGame(int botPlayer, std::uint32_t seed, BotRun& run, bool ponder = false) {
     ArenaOpponent arena(botPlayer, seed);
     std::deque<std::string> pending;
     std::size_t answered = 0;
@@ -81,7 +90,7 @@ class BotProtocolTest : public ::testing::Test {
       return line;
     };
     const SessionResult session =
-        runInProcess([&] { run.status = runBot(std::cin, std::cout, std::cerr, settings()); }, nextLine);
+        runInProcess([&] { run.status = runBot(std::cin, std::cout, std::cerr, settings(ponder)); }, nextLine);
     run.out = session.out;
     run.err = session.err;
     return arena;
@@ -97,10 +106,13 @@ std::string afterCentre() {
 }
 
 TEST_F(BotProtocolTest, PlaysAWholeGameAsEitherPlayerWithValidActionsOnly) {
-  for (int botPlayer : {1, 2}) {
-    SCOPED_TRACE("bot as player " + std::to_string(botPlayer));
+  // Pondering searches the opponent's position between turns, and the next
+  // turn must go on from the opponent's actual move.
+  for (const auto& [botPlayer, ponder] : {std::pair{1, false}, {2, false}, {1, true}, {2, true}}) {
+    SCOPED_TRACE("bot as player " + std::to_string(botPlayer) + (ponder ? ", pondering" : ""));
+    looks = 0;
     BotRun run;
-    const ArenaOpponent arena = playGame(botPlayer, 7, run);
+    const ArenaOpponent arena = playGame(botPlayer, 7, run, ponder);
     EXPECT_EQ(arena.failure(), "");
     EXPECT_NE(arena.winner(), 0) << "the game did not end";
     EXPECT_EQ(run.status, 0);
@@ -109,6 +121,9 @@ TEST_F(BotProtocolTest, PlaysAWholeGameAsEitherPlayerWithValidActionsOnly) {
     EXPECT_EQ(static_cast<int>(std::count(run.out.begin(), run.out.end(), '\n')), arena.answers());
     EXPECT_GE(arena.answers(), 8);
     EXPECT_EQ(NodePool::size(), NodePool::maxSize());
+    if (ponder) {
+      EXPECT_GE(looks, 20 * (arena.answers() - 1)) << "every turn after the first pondered";
+    }
   }
 }
 
@@ -192,12 +207,13 @@ TEST_F(BotProtocolTest, ArgumentsSetTheTimeAndSearchParameters) {
   EXPECT_DOUBLE_EQ(defaults.seconds, 0.1);
 
   const std::vector<std::string_view> mixed = {"eval=network", "mix=0.25", "prior=24", "prior_at=8", "prior_wide=0",
-                                               "prior_temp=2"};
+                                               "prior_temp=2", "ponder=1"};
   EXPECT_EQ(configureBot(mixed, s), std::nullopt);
   EXPECT_EQ(s.priorVisits, 24);
   EXPECT_EQ(s.priorAt, 8);
   EXPECT_EQ(s.priorWide, 0);
   EXPECT_DOUBLE_EQ(s.priorTemperature, 2.0);
+  EXPECT_TRUE(s.ponder);
   EXPECT_EQ(s.evaluation, LeafEvaluation::network);
   EXPECT_DOUBLE_EQ(s.networkShare, 0.25);
   EXPECT_EQ(s.network, nullptr);
@@ -233,6 +249,7 @@ TEST_F(BotProtocolTest, WrongArgumentsAreNamed) {
       {{"prior_at=-1"}, "bad value \"-1\" for prior_at (a whole number from 0 to 1000000)"},
       {{"prior_wide=x"}, "bad value \"x\" for prior_wide (a whole number from 0 to 1000000)"},
       {{"prior_temp=0"}, "bad value \"0\" for prior_temp (a temperature from 0.1 to 100)"},
+      {{"ponder=yes"}, "bad value \"yes\" for ponder (0 or 1)"},
       {{"net=/nonexistent/weights.nnue"}, "cannot open weights file /nonexistent/weights.nnue"},
   };
   for (const auto& [args, message] : cases) {

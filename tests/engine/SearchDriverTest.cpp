@@ -186,3 +186,37 @@ TEST_F(SearchDriverTest, PositionsAboveTheRootGetEveryResultOfTheSearch) {
 }
 
 }  // namespace
+
+namespace {
+
+// Input for the pondering search: "arrives" at the given look.
+int looksLeft = 0;
+bool inputAfterLooks() { return --looksLeft < 0; }
+
+// Pondering stops at the look that finds input (one look per 64 iterations
+// after the minimal 256), runs nothing when input already waits, and leaves
+// a tree that the next search goes on from.
+TEST_F(SearchDriverTest, PonderingSearchesUntilInputArrives) {
+  NodePool::setMaxSize(60000);
+  std::unique_ptr<Node> top(new Node());
+  Node* root = play(top.get(), "40 04");
+  SearchContext& search = defaultSearch();
+
+  looksLeft = 0;
+  EXPECT_EQ(searchUntilInput(search, root, inputAfterLooks), 0u);
+  EXPECT_EQ(root->getNumVisits(), 0);
+
+  looksLeft = 2;  // no input at the look before searching, nor at 256 iterations
+  EXPECT_EQ(searchUntilInput(search, root, inputAfterLooks), 256u + 64u);
+  EXPECT_EQ(root->getNumVisits(), 256 + 64);
+  EXPECT_EQ(numP1Wins + numP2Wins + numTies, 256 + 64);
+
+  // The pool full and nothing to reclaim: it stops without input.
+  looksLeft = 1 << 30;
+  const std::uint64_t count = searchUntilInput(search, root, inputAfterLooks);
+  EXPECT_LE(NodePool::size(), kFreeNodeThreshold);
+  EXPECT_EQ(root->getNumVisits(), static_cast<std::int32_t>(256 + 64 + count));
+  EXPECT_GT(looksLeft, 0);
+}
+
+}  // namespace
