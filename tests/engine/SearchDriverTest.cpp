@@ -185,10 +185,6 @@ TEST_F(SearchDriverTest, PositionsAboveTheRootGetEveryResultOfTheSearch) {
   }
 }
 
-}  // namespace
-
-namespace {
-
 // Input for the pondering search: "arrives" at the given look.
 int looksLeft = 0;
 bool inputAfterLooks() { return --looksLeft < 0; }
